@@ -1,0 +1,9 @@
+# Host names of the six remote endpoints. Release builds default to names
+# under the reserved .example domain; the test and demo presets point every
+# endpoint at its own loopback address, where tools/vendor-server listens.
+set(QUILLO_HOST_VENDOR_WEB       "www.velmora.example"      CACHE STRING "vendor web site")
+set(QUILLO_HOST_SUPPORT          "support.velmora.example"  CACHE STRING "vendor support server")
+set(QUILLO_HOST_DOWNLOAD         "download.velmora.example" CACHE STRING "driver download server")
+set(QUILLO_HOST_LOCAL_TEST       "localtest.velmora.example" CACHE STRING "local test server")
+set(QUILLO_HOST_SURVEY           "survey.velmora.example"   CACHE STRING "survey server")
+set(QUILLO_HOST_ANALYTICS        "collect.analytics.example" CACHE STRING "analytics collection service")

@@ -1,0 +1,4 @@
+#pragma once
+
+// Icons
+#define IDR_MAINFRAME 128

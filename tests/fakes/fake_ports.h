@@ -1,0 +1,144 @@
+#pragma once
+
+// In-memory stand-ins for the platform ports, for tests of the core. Each
+// behaves like its Win32 adapter for the cases the core relies on.
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ports/display_devices.h"
+#include "ports/network.h"
+#include "ports/registry.h"
+#include "ports/resources.h"
+#include "ports/shell.h"
+#include "ports/system_info.h"
+
+namespace quillo::fakes {
+
+class FakeDisplayDevices final : public DisplayDevicePort {
+ public:
+  // Empty: the device set cannot be opened.
+  std::optional<std::vector<DisplayDevice>> devices = std::vector<DisplayDevice>{};
+
+  std::optional<std::vector<DisplayDevice>> PresentDisplayDevices() override { return devices; }
+};
+
+// Keys and values under HKLM. Paths and names compare without regard to case;
+// subkeys enumerate in name order and values in the order they were set, as
+// the system does.
+class FakeRegistry final : public RegistryPort {
+ public:
+  void AddKey(const std::wstring& path);
+  void SetValue(const std::wstring& path, const std::wstring& name, const RegistryValue& value);
+  void SetString(const std::wstring& path, const std::wstring& name, const std::wstring& text) {
+    SetValue(path, name, RegistryValue::String(text));
+  }
+  // Opening `path` with `access` fails from now on, as it does for a process without the right.
+  void Deny(const std::wstring& path, KeyAccess access);
+
+  std::optional<RegistryNames> SubkeyNames(const std::wstring& path, KeyAccess access,
+                                           size_t nameBufferChars) override;
+  std::optional<RegistryNames> ValueNames(const std::wstring& path, KeyAccess access,
+                                          size_t nameBufferChars) override;
+  std::optional<RegistryValue> ReadValue(const std::wstring& path, const std::wstring& name, KeyAccess access,
+                                         size_t maxBytes) override;
+
+ private:
+  struct Key {
+    std::vector<std::pair<std::wstring, RegistryValue>> values;
+    std::set<KeyAccess> denied;
+  };
+  Key* Open(const std::wstring& path, KeyAccess access);
+
+  std::map<std::wstring, Key> keys_;  // by lower-case path
+  std::map<std::wstring, std::wstring> spelling_;  // lower-case path -> path as added
+};
+
+class FakeSystemInfo final : public SystemInfoPort {
+ public:
+  std::optional<WindowsVersion> version = WindowsVersion{10, 0, 19045};
+  bool wow64 = true;
+  std::map<uint32_t, CpuidRegisters> cpuid;  // leaves not listed answer zeros
+  uint16_t uiLanguage = 0x0409;
+  std::wstring tempPath = L"C:\\Users\\user\\AppData\\Local\\Temp\\";
+  LocalTime now{2026, 12, 9, 12, 0, 0, 0};
+  uint32_t tickCount = 0;
+
+  std::optional<WindowsVersion> Version() override { return version; }
+  bool IsWow64() override { return wow64; }
+  CpuidRegisters Cpuid(uint32_t leaf) override;
+  uint16_t UserDefaultUiLanguage() override { return uiLanguage; }
+  std::wstring TempPath() override { return tempPath; }
+  LocalTime Now() override { return now; }
+  uint32_t TickCount() override { return tickCount; }
+  // ASCII passes; everything else becomes '?', the default character of the Western code pages.
+  std::string ToAnsi(const std::wstring& text) override;
+};
+
+// A scripted server: each request path answers with its response; every
+// request is recorded with the headers added to it.
+class FakeNetwork final : public NetworkPort {
+ public:
+  struct Response {
+    uint32_t status = 200;
+    std::string body;
+    bool sendContentLength = true;
+    // The connection drops after this many body bytes (none: never).
+    std::optional<size_t> dropAfter;
+  };
+  struct Request {
+    HttpTarget target;
+    std::vector<std::wstring> headers;
+  };
+
+  std::set<std::string> reachable;               // URLs the probe reaches
+  std::map<std::wstring, std::string> files;     // URL -> content for DownloadToFile
+  std::map<std::wstring, Response> responses;    // request path -> response
+  std::optional<std::pair<HttpStep, uint32_t>> openFailure;
+  uint32_t sendError = 0;                        // nonzero: Send fails with it
+  std::vector<Request> requests;
+
+  bool CheckConnection(const std::string& url) override { return reachable.count(url) != 0; }
+  int32_t DownloadToFile(const std::wstring& url, const std::wstring& path) override;
+  HttpOpenResult OpenRequest(const HttpTarget& target) override;
+};
+
+class FakeShell final : public ShellPort {
+ public:
+  struct Process {
+    std::wstring commandLine;
+    std::wstring currentDirectory;
+    bool waited = false;
+  };
+  std::vector<std::wstring> openedUrls;
+  std::vector<Process> processes;
+  std::vector<std::wstring> createdFolders;
+  std::set<std::wstring> mutexes;  // held by another copy or this one
+  bool processStartFails = false;
+  uint32_t exitCode = 0;
+
+  bool OpenUrl(const std::wstring& url) override {
+    openedUrls.push_back(url);
+    return true;
+  }
+  std::optional<uint32_t> StartProcess(const std::wstring& commandLine, const std::wstring& currentDirectory,
+                                       bool waitForExit) override;
+  int32_t CreateFolders(const std::wstring& path) override {
+    createdFolders.push_back(path);
+    return 0;
+  }
+  MutexResult CreateNamedMutex(const std::wstring& name) override {
+    return mutexes.insert(name).second ? MutexResult::kCreated : MutexResult::kAlreadyExists;
+  }
+};
+
+class FakeResources final : public ResourcePort {
+ public:
+  std::map<std::pair<int, std::wstring>, std::vector<uint8_t>> resources;
+
+  std::optional<std::span<const uint8_t>> Find(int id, const std::wstring& type) override;
+};
+
+}  // namespace quillo::fakes
