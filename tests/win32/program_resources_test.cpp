@@ -1,0 +1,69 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// The built QuilloUtility.exe, named by the test's environment as a Unix
+// path; Wine maps the Unix root to drive Z:.
+std::wstring ProgramPath() {
+  const char* unixPath = std::getenv("QUILLO_PROGRAM");
+  if (unixPath == nullptr) return std::wstring();
+  std::wstring path = L"Z:";
+  for (const char* c = unixPath; *c != '\0'; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+  return path;
+}
+
+class ProgramResourcesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    const std::wstring path = ProgramPath();
+    ASSERT_FALSE(path.empty()) << "QUILLO_PROGRAM names the program under test";
+    module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module_, nullptr) << "cannot load " << testing::PrintToString(path);
+  }
+  void TearDown() override {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+  std::string Resource(LPCWSTR name, LPCWSTR type) {
+    HRSRC found = FindResourceW(module_, name, type);
+    if (found == nullptr) return std::string();
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module_, found)));
+    return std::string(bytes, SizeofResource(module_, found));
+  }
+
+  HMODULE module_ = nullptr;
+};
+
+TEST_F(ProgramResourcesTest, ManifestAsksForAdministratorAndNamesTheSupportedSystems) {
+  const std::string manifest = Resource(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_FALSE(manifest.empty());
+  for (const char* expected : {
+           "level=\"requireAdministrator\"",
+           "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+           "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+           "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  // Vista
+           "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // 7
+           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10
+       }) {
+    EXPECT_NE(manifest.find(expected), std::string::npos) << expected;
+  }
+  // Windows 8 is deliberately absent: it reports 6.2 in any case.
+  EXPECT_EQ(manifest.find("{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"), std::string::npos);
+}
+
+TEST_F(ProgramResourcesTest, CarriesItsIconAndVersion) {
+  EXPECT_FALSE(Resource(MAKEINTRESOURCEW(128), RT_GROUP_ICON).empty());
+  const std::string version = Resource(MAKEINTRESOURCEW(1), RT_VERSION);
+  ASSERT_FALSE(version.empty());
+  // The version block's strings are UTF-16.
+  const std::wstring text(reinterpret_cast<const wchar_t*>(version.data()), version.size() / sizeof(wchar_t));
+  EXPECT_NE(text.find(L"QuilloUtility.exe"), std::wstring::npos);
+  EXPECT_NE(text.find(L"Velmora Quillo Utility"), std::wstring::npos);
+}
+
+}  // namespace
