@@ -23,6 +23,8 @@ class ShellPort {
                                                const std::wstring& currentDirectory, bool waitForExit) = 0;
   // Creates the folder and any missing parents; the system's result code.
   virtual int32_t CreateFolders(const std::wstring& path) = 0;
+  // Registers a window message name for the session; its identifier.
+  virtual uint32_t RegisterMessage(const std::wstring& name) = 0;
   // Creates (or opens) the named mutex and keeps it for the life of the process.
   virtual MutexResult CreateNamedMutex(const std::wstring& name) = 0;
 };

@@ -155,6 +155,7 @@ CpuidRegisters FakeSystemInfo::Cpuid(uint32_t leaf) {
 std::string FakeSystemInfo::ToAnsi(const std::wstring& text) { return Narrow(text); }
 
 int32_t FakeNetwork::DownloadToFile(const std::wstring& url, const std::wstring& path) {
+  downloads.emplace_back(url, path);
   const auto found = files.find(url);
   if (found == files.end()) return static_cast<int32_t>(0x800C0005);  // INET_E_RESOURCE_NOT_FOUND
   std::ofstream out(Narrow(path), std::ios::binary | std::ios::trunc);

@@ -13,6 +13,7 @@
 #include "ports/registry.h"
 #include "ports/resources.h"
 #include "ports/shell.h"
+#include "ports/ports.h"
 #include "ports/system_info.h"
 
 namespace quillo::fakes {
@@ -99,8 +100,13 @@ class FakeNetwork final : public NetworkPort {
   std::optional<std::pair<HttpStep, uint32_t>> openFailure;
   uint32_t sendError = 0;                        // nonzero: Send fails with it
   std::vector<Request> requests;
+  std::vector<std::string> probes;
+  std::vector<std::pair<std::wstring, std::wstring>> downloads;  // URL, file
 
-  bool CheckConnection(const std::string& url) override { return reachable.count(url) != 0; }
+  bool CheckConnection(const std::string& url) override {
+    probes.push_back(url);
+    return reachable.count(url) != 0;
+  }
   int32_t DownloadToFile(const std::wstring& url, const std::wstring& path) override;
   HttpOpenResult OpenRequest(const HttpTarget& target) override;
 };
@@ -129,9 +135,15 @@ class FakeShell final : public ShellPort {
     createdFolders.push_back(path);
     return 0;
   }
+  uint32_t RegisterMessage(const std::wstring&) override { return 0xC000; }
   MutexResult CreateNamedMutex(const std::wstring& name) override {
     return mutexes.insert(name).second ? MutexResult::kCreated : MutexResult::kAlreadyExists;
   }
+};
+
+class FakeXmlReaders final : public XmlReaderPort {
+ public:
+  XmlOpenResult Open(const std::wstring&, bool) override { return XmlOpenResult{}; }
 };
 
 class FakeResources final : public ResourcePort {
@@ -139,6 +151,19 @@ class FakeResources final : public ResourcePort {
   std::map<std::pair<int, std::wstring>, std::vector<uint8_t>> resources;
 
   std::optional<std::span<const uint8_t>> Find(int id, const std::wstring& type) override;
+};
+
+// One of each, wired together as the core expects them.
+struct FakePorts {
+  FakeDisplayDevices devices;
+  FakeRegistry registry;
+  FakeSystemInfo system;
+  FakeNetwork network;
+  FakeShell shell;
+  FakeResources resources;
+  FakeXmlReaders xml;
+
+  Ports ports() { return Ports{devices, registry, system, network, shell, resources, xml}; }
 };
 
 }  // namespace quillo::fakes

@@ -33,6 +33,8 @@ std::optional<uint32_t> Shell::StartProcess(const std::wstring& commandLine, con
 
 int32_t Shell::CreateFolders(const std::wstring& path) { return SHCreateDirectoryExW(nullptr, path.c_str(), nullptr); }
 
+uint32_t Shell::RegisterMessage(const std::wstring& name) { return RegisterWindowMessageW(name.c_str()); }
+
 MutexResult Shell::CreateNamedMutex(const std::wstring& name) {
   // Never closed: the mutex marks the running copy until the process ends.
   HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());

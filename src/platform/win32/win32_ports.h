@@ -53,6 +53,7 @@ class Shell final : public ShellPort {
   std::optional<uint32_t> StartProcess(const std::wstring& commandLine, const std::wstring& currentDirectory,
                                        bool waitForExit) override;
   int32_t CreateFolders(const std::wstring& path) override;
+  uint32_t RegisterMessage(const std::wstring& name) override;
   MutexResult CreateNamedMutex(const std::wstring& name) override;
 };
 
