@@ -7,3 +7,6 @@ set(QUILLO_HOST_DOWNLOAD         "download.velmora.example" CACHE STRING "driver
 set(QUILLO_HOST_LOCAL_TEST       "localtest.velmora.example" CACHE STRING "local test server")
 set(QUILLO_HOST_SURVEY           "survey.velmora.example"   CACHE STRING "survey server")
 set(QUILLO_HOST_ANALYTICS        "collect.analytics.example" CACHE STRING "analytics collection service")
+
+# Test and demo builds can report what the program decided, for tests to read.
+option(QUILLO_TEST_HOOKS "Build the test-only reports into the program" OFF)

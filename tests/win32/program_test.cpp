@@ -66,4 +66,46 @@ TEST_F(ProgramResourcesTest, CarriesItsIconAndVersion) {
   EXPECT_NE(text.find(L"Velmora Quillo Utility"), std::wstring::npos);
 }
 
+// Starts the program with its test report switched on and returns what it printed.
+std::string RunProgramForDecision() {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return "no pipe";
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  SetEnvironmentVariableW(L"QUILLO_REPORT_DECISION", L"1");
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION process{};
+  std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
+  const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                      &startup, &process);
+  CloseHandle(writeEnd);
+  std::string output;
+  if (started) {
+    char buffer[256];
+    DWORD read = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0) output.append(buffer, read);
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  } else {
+    output = "not started";
+  }
+  CloseHandle(readEnd);
+  return output;
+}
+
+TEST(ProgramStartTest, ASecondCopyEndsSilently) {
+  HANDLE running = CreateMutexW(nullptr, FALSE, L"QuilloUtility");  // as the first copy holds it
+  ASSERT_NE(running, nullptr);
+  EXPECT_EQ(RunProgramForDecision(), "startup decision: EndSilently\n");
+  CloseHandle(running);
+  EXPECT_EQ(RunProgramForDecision().find("EndSilently"), std::string::npos) << "the mutex is free again";
+}
+
 }  // namespace
