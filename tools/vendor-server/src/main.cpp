@@ -141,16 +141,16 @@ int main(int argc, char** argv) {
   std::cerr << "vendor-server: listening\n" << addresses << std::flush;
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(lifetime);
-  int signal = 0;
-  while (signal <= 0) {
+  int caught = 0;
+  while (caught <= 0) {
     timespec wait{1, 0};
-    signal = sigtimedwait(&stopSignals, nullptr, &wait);
-    if (signal <= 0 && lifetime > 0 && std::chrono::steady_clock::now() >= deadline) {
+    caught = sigtimedwait(&stopSignals, nullptr, &wait);
+    if (caught <= 0 && lifetime > 0 && std::chrono::steady_clock::now() >= deadline) {
       std::cerr << "vendor-server: stopping after its lifetime of " << lifetime << " s\n";
       break;
     }
   }
-  if (signal > 0) std::cerr << "vendor-server: stopping on " << strsignal(signal) << "\n";
+  if (caught > 0) std::cerr << "vendor-server: stopping on " << strsignal(caught) << "\n";
   server.Stop();
   std::cerr << "vendor-server: stopped\n";
   return 0;

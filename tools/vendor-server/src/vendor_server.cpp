@@ -60,7 +60,7 @@ std::string ContentType(const fs::path& file) {
 std::optional<fs::path> FileFor(const fs::path& folder, const std::string& path) {
   if (path.empty() || path.front() != '/' || path.find('\0') != std::string::npos) return std::nullopt;
   const fs::path relative = fs::path(path.substr(1)).lexically_normal();
-  if (!relative.empty() && *relative.begin() == "..") return std::nullopt;
+  if (relative.has_root_path() || (!relative.empty() && *relative.begin() == "..")) return std::nullopt;
   fs::path file = folder / relative;
   std::error_code error;
   if (fs::is_directory(file, error)) file /= "index.html";
@@ -236,7 +236,13 @@ std::unique_ptr<VendorServer::Running> VendorServer::Listen(const EndpointAddres
   routes(server, running->bound);
   running->thread = std::thread([&server] { server.listen_after_bind(); });
   // Stopping a server that has not begun to accept would leave it accepting.
-  while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  for (int waited = 0; !server.is_running(); ++waited) {
+    if (waited == 5000) {
+      error = "the listener on " + Url(address) + " did not start";
+      return nullptr;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   return running;
 }
 
@@ -350,7 +356,7 @@ void VendorServer::SendBody(httplib::Response& response, std::shared_ptr<const s
       if (sent >= end) return false;
       return piece(sent, sink);
     });
-  } else if (length == 0 && !faults.dropAfter) {
+  } else if (length == 0) {
     response.set_content(std::string(), type);
   } else {
     response.set_content_provider(static_cast<size_t>(length), type,
