@@ -28,7 +28,7 @@ std::optional<uint64_t> Position(std::string_view text) {
 }
 
 // The unit is case-insensitive; blanks may stand around the "=".
-std::optional<std::string_view> ByteRangeSpec(std::string_view header) {
+std::optional<std::string_view> ByteRanges(std::string_view header) {
   constexpr std::string_view kUnit = "bytes";
   if (header.size() < kUnit.size()) return std::nullopt;
   for (size_t i = 0; i < kUnit.size(); ++i) {
@@ -51,14 +51,13 @@ RangeAnswer Part(uint64_t first, uint64_t last, uint64_t size) {
 }  // namespace
 
 RangeAnswer AnswerRange(std::string_view range, uint64_t size) {
-  const std::optional<std::string_view> parsed = ByteRangeSpec(Trim(range));
-  if (!parsed) return Whole(size);
-  const std::string_view spec = *parsed;
-  if (spec.find(',') != std::string_view::npos) return Whole(size);
-  const size_t dash = spec.find('-');
+  const std::optional<std::string_view> ranges = ByteRanges(Trim(range));
+  if (!ranges) return Whole(size);
+  if (ranges->find(',') != std::string_view::npos) return Whole(size);
+  const size_t dash = ranges->find('-');
   if (dash == std::string_view::npos) return Whole(size);
-  const std::string_view firstText = Trim(spec.substr(0, dash));
-  const std::string_view lastText = Trim(spec.substr(dash + 1));
+  const std::string_view firstText = Trim(ranges->substr(0, dash));
+  const std::string_view lastText = Trim(ranges->substr(dash + 1));
 
   if (firstText.empty()) {  // the last N bytes
     const std::optional<uint64_t> suffix = Position(lastText);

@@ -134,11 +134,11 @@ bool VendorServer::Start(std::string& error) {
     return false;
   }
   std::lock_guard<std::mutex> lock(listenersMutex_);
+  faults_ = std::make_shared<const std::vector<Fault>>(parsed.faults);
   if (!ApplyRefusals(parsed.faults, error)) {
     running_.clear();
     return false;
   }
-  faults_ = std::make_shared<const std::vector<Fault>>(std::move(parsed.faults));
   if (options_.control) {
     control_ = Listen(*options_.control, [this](httplib::Server& server, const EndpointAddress&) { ServeControl(server); },
                       error);
@@ -152,12 +152,17 @@ bool VendorServer::Start(std::string& error) {
 
 void VendorServer::Stop() {
   stopping_ = true;
-  std::lock_guard<std::mutex> lock(listenersMutex_);
-  // All stop accepting at once; then each waits for its connections to end.
-  if (control_) control_->server->stop();
-  for (const auto& running : running_) running->server->stop();
-  control_.reset();
-  running_.clear();
+  std::unique_ptr<Running> control;
+  std::vector<std::unique_ptr<Running>> running;
+  {
+    std::lock_guard<std::mutex> lock(listenersMutex_);
+    control = std::move(control_);
+    running.swap(running_);
+  }
+  // Out of the lock, which a control request still being answered may wait
+  // for. All stop accepting at once; then each waits for its connections.
+  if (control) control->server->stop();
+  for (const auto& listener : running) listener->server->stop();
 }
 
 std::string VendorServer::Addresses() const {
@@ -174,11 +179,11 @@ bool VendorServer::SetFaults(std::string_view text, std::string& error) {
     error = parsed.error;
     return false;
   }
+  std::lock_guard<std::mutex> lock(listenersMutex_);
   {
-    std::lock_guard<std::mutex> lock(faultsMutex_);
+    std::lock_guard<std::mutex> faultsLock(faultsMutex_);
     faults_ = std::make_shared<const std::vector<Fault>>(parsed.faults);
   }
-  std::lock_guard<std::mutex> lock(listenersMutex_);
   return ApplyRefusals(parsed.faults, error);
 }
 
@@ -196,6 +201,7 @@ std::shared_ptr<const std::vector<Fault>> VendorServer::CurrentFaults() const {
 }
 
 bool VendorServer::ApplyRefusals(const std::vector<Fault>& faults, std::string& error) {
+  if (stopping_) return true;
   std::erase_if(running_, [&](const std::unique_ptr<Running>& running) {
     return Refuses(faults, running->bound.endpoint);
   });
