@@ -59,19 +59,100 @@ class WinInetRequest final : public HttpRequest {
     return std::wstring(buffer.data(), size / sizeof(wchar_t));
   }
 
+  // InternetReadFile reports the end of a connection that drops within a
+  // body of known length as the body's end; such a body is short, and its
+  // last read fails.
   std::optional<size_t> Read(uint8_t* buffer, size_t size) override {
     if (!sent_) return std::nullopt;
     DWORD read = 0;
     if (!InternetReadFile(request_, buffer, static_cast<DWORD>(size), &read)) return std::nullopt;
+    received_ += read;
+    if (read == 0 && size > 0) {
+      const std::optional<uint64_t> length = AnnouncedLength();
+      if (length && received_ < *length) {
+        SetLastError(ERROR_INTERNET_CONNECTION_ABORTED);
+        return std::nullopt;
+      }
+    }
     return read;
   }
 
  private:
+  std::optional<uint64_t> AnnouncedLength() {
+    wchar_t text[32] = {};
+    DWORD size = sizeof text - sizeof text[0];
+    if (!HttpQueryInfoW(request_, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return std::nullopt;
+    wchar_t* end = nullptr;
+    const uint64_t length = wcstoull(text, &end, 10);
+    if (end == text || *end != L'\0') return std::nullopt;
+    return length;
+  }
+
   HINTERNET internet_;
   HINTERNET connection_;
   HINTERNET request_;
   bool narrow_;
   BOOL sent_ = FALSE;
+  uint64_t received_ = 0;
+};
+
+// Watches a URL download for what URLDownloadToFileW leaves unsaid: the
+// HTTP status of the answer (an error page is saved like any file) and a
+// body that ended before its announced size.
+class DownloadWatch final : public IBindStatusCallback, public IHttpNegotiate {
+ public:
+  // The download's outcome, given what URLDownloadToFileW returned.
+  HRESULT Outcome(HRESULT result) const {
+    if (FAILED(result)) return result;
+    if (status_ == HTTP_STATUS_NOT_FOUND || status_ == HTTP_STATUS_GONE) return INET_E_RESOURCE_NOT_FOUND;
+    if (status_ != 0 && (status_ < 200 || status_ > 299)) return INET_E_DOWNLOAD_FAILURE;
+    if (announced_ != 0 && received_ < announced_) return INET_E_DATA_NOT_AVAILABLE;
+    return result;
+  }
+
+  // Lives on the caller's stack for the whole download.
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IUnknown || iid == IID_IBindStatusCallback) {
+      *object = static_cast<IBindStatusCallback*>(this);
+    } else if (iid == IID_IHttpNegotiate) {
+      *object = static_cast<IHttpNegotiate*>(this);
+    } else {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    return S_OK;
+  }
+
+  STDMETHODIMP OnProgress(ULONG progress, ULONG progressMax, ULONG status, LPCWSTR) override {
+    if (status == BINDSTATUS_DOWNLOADINGDATA || status == BINDSTATUS_ENDDOWNLOADDATA) {
+      received_ = progress;
+      announced_ = progressMax;
+    }
+    return S_OK;
+  }
+  STDMETHODIMP OnResponse(DWORD status, LPCWSTR, LPCWSTR, LPWSTR* additionalHeaders) override {
+    status_ = status;
+    if (additionalHeaders != nullptr) *additionalHeaders = nullptr;
+    return S_OK;
+  }
+  STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* additionalHeaders) override {
+    if (additionalHeaders != nullptr) *additionalHeaders = nullptr;
+    return S_OK;
+  }
+  STDMETHODIMP OnStartBinding(DWORD, IBinding*) override { return S_OK; }
+  STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
+  STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
+  STDMETHODIMP OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
+  STDMETHODIMP GetBindInfo(DWORD*, BINDINFO*) override { return E_NOTIMPL; }
+  STDMETHODIMP OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
+  STDMETHODIMP OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
+
+ private:
+  DWORD status_ = 0;
+  ULONG received_ = 0;
+  ULONG announced_ = 0;
 };
 
 HttpOpenResult Failed(HttpStep step, std::initializer_list<HINTERNET> opened) {
@@ -89,7 +170,12 @@ bool Network::CheckConnection(const std::string& url) {
 }
 
 int32_t Network::DownloadToFile(const std::wstring& url, const std::wstring& path) {
-  return URLDownloadToFileW(nullptr, url.c_str(), path.c_str(), 0, nullptr);
+  DownloadWatch watch;
+  const HRESULT result = URLDownloadToFileW(nullptr, url.c_str(), path.c_str(), 0, &watch);
+  const HRESULT outcome = watch.Outcome(result);
+  // What is left in the file is an error page or a part: nothing to read as the download.
+  if (SUCCEEDED(result) && FAILED(outcome)) DeleteFileW(path.c_str());
+  return outcome;
 }
 
 HttpOpenResult Network::OpenRequest(const HttpTarget& target) {
