@@ -57,7 +57,6 @@ void WriteXmlDiagnostic(const wchar_t* format, ...) {
   const std::string bytes = Utf8(buffer.data());
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 #endif
-  std::fflush(stdout);
 }
 
 }  // namespace quillo
