@@ -44,8 +44,21 @@ class XmlReader {
   virtual int32_t ReadValueChunk(wchar_t* buffer, uint32_t maxChars, uint32_t* charsRead) = 0;
 };
 
+// Where the reader's bytes come from. On Windows the driver catalogue and the
+// caption tables are read through the program's own stream over a file
+// handle, the feature catalogue through the shell's stream on the file; other
+// platforms read the file the same way for both.
+enum class XmlByteSource { kFileStream, kShellStream };
+
+struct XmlOpenOptions {
+  XmlByteSource source = XmlByteSource::kFileStream;
+  // Sets the reader's DTD processing to "prohibit". XmlLite prohibits a DTD
+  // unless told otherwise, so a document with one is refused either way.
+  bool prohibitDtd = false;
+};
+
 struct XmlOpenResult {
-  enum class Status { kOpened, kFileNotOpened, kReaderNotCreated, kInputNotSet };
+  enum class Status { kOpened, kFileNotOpened, kReaderNotCreated, kPropertyNotSet, kInputNotSet };
   Status status = Status::kFileNotOpened;
   int32_t error = 0;  // result code of the failed step
   std::unique_ptr<XmlReader> reader;
@@ -55,7 +68,7 @@ class XmlReaderPort {
  public:
   virtual ~XmlReaderPort() = default;
   // Opens the file read-only (read sharing) and sets it as the reader's input.
-  virtual XmlOpenResult Open(const std::wstring& path, bool prohibitDtd) = 0;
+  virtual XmlOpenResult Open(const std::wstring& path, const XmlOpenOptions& options) = 0;
 };
 
 }  // namespace quillo

@@ -143,7 +143,7 @@ class FakeShell final : public ShellPort {
 
 class FakeXmlReaders final : public XmlReaderPort {
  public:
-  XmlOpenResult Open(const std::wstring&, bool) override { return XmlOpenResult{}; }
+  XmlOpenResult Open(const std::wstring&, const XmlOpenOptions&) override { return XmlOpenResult{}; }
 };
 
 class FakeResources final : public ResourcePort {

@@ -64,7 +64,7 @@ class Resources final : public ResourcePort {
 
 class XmlReaders final : public XmlReaderPort {
  public:
-  XmlOpenResult Open(const std::wstring& path, bool prohibitDtd) override;
+  XmlOpenResult Open(const std::wstring& path, const XmlOpenOptions& options) override;
 };
 
 }  // namespace quillo::win32

@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <xmllite.h>
 
+#include "platform/win32/file_stream.h"
 #include "platform/win32/win32_ports.h"
 
 namespace quillo::win32 {
@@ -25,8 +26,18 @@ class XmlLiteReader final : public XmlReader {
 
   int32_t Read(XmlNodeType* nodeType) override {
     ::XmlNodeType type = ::XmlNodeType_None;
-    const HRESULT hr = reader_->Read(&type);
+    HRESULT hr = reader_->Read(&type);
     *nodeType = static_cast<quillo::XmlNodeType>(type);
+    if (hr == S_OK) {
+      // Some builds of the reader (Wine's among them) meet an input that ends
+      // inside an element by handing out the last node again and again
+      // instead of failing. A node that does not move on is that end.
+      Position here{type, 0, 0};
+      reader_->GetLineNumber(&here.line);
+      reader_->GetLinePosition(&here.column);
+      if (here == last_) hr = static_cast<HRESULT>(static_cast<uint32_t>(MX_E_INPUTEND));
+      last_ = here;
+    }
     return Result(hr);
   }
   int32_t MoveToFirstAttribute() override { return Result(reader_->MoveToFirstAttribute()); }
@@ -53,28 +64,54 @@ class XmlLiteReader final : public XmlReader {
     return Result(hr);
   }
 
+  struct Position {
+    ::XmlNodeType type = ::XmlNodeType_None;
+    UINT line = 0;
+    UINT column = 0;
+    bool operator==(const Position& other) const {
+      return type == other.type && line == other.line && column == other.column;
+    }
+  };
+
   IXmlReader* reader_;
   IStream* stream_;
+  Position last_;
 };
+
+HRESULT OpenStream(const std::wstring& path, XmlByteSource source, IStream** stream) {
+  if (source == XmlByteSource::kFileStream) return FileStream::OpenFile(path, stream);
+  return SHCreateStreamOnFileW(path.c_str(), STGM_READ, stream);
+}
 
 }  // namespace
 
-XmlOpenResult XmlReaders::Open(const std::wstring& path, bool prohibitDtd) {
+XmlOpenResult XmlReaders::Open(const std::wstring& path, const XmlOpenOptions& options) {
   XmlOpenResult result;
   IStream* stream = nullptr;
-  if (FAILED(SHCreateStreamOnFileW(path.c_str(), STGM_READ | STGM_SHARE_DENY_WRITE, &stream))) {
+  HRESULT hr = OpenStream(path, options.source, &stream);
+  if (FAILED(hr) || stream == nullptr) {
     result.status = XmlOpenResult::Status::kFileNotOpened;
+    result.error = Result(hr);
     return result;
   }
   IXmlReader* reader = nullptr;
-  HRESULT hr = CreateXmlReader(kIXmlReader, reinterpret_cast<void**>(&reader), nullptr);
+  hr = CreateXmlReader(kIXmlReader, reinterpret_cast<void**>(&reader), nullptr);
   if (FAILED(hr)) {
     stream->Release();
     result.status = XmlOpenResult::Status::kReaderNotCreated;
     result.error = Result(hr);
     return result;
   }
-  if (prohibitDtd) reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
+  if (options.prohibitDtd) {
+    hr = reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
+    if (FAILED(hr)) {
+      stream->Release();
+      reader->Release();
+      result.status = XmlOpenResult::Status::kPropertyNotSet;
+      result.error = Result(hr);
+      return result;
+    }
+  }
   hr = reader->SetInput(stream);
   if (FAILED(hr)) {
     stream->Release();
