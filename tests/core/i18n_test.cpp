@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "fakes/fake_ports.h"
+#include "fakes/test_files.h"
 #include "i18n/captions.h"
 #include "i18n/language.h"
 #include "i18n/tables.h"
@@ -36,11 +37,7 @@ TEST(LanguageCodeTest, TheWindowsVariantLogsAndKeepsTheCode) {
   std::wstring current;
   EXPECT_EQ(GetLanguageCode(1041, detector, current), L"JAP");
   EXPECT_EQ(current, L"JAP");
-  std::string bytes;
-  {
-    std::ifstream in(std::filesystem::path(log.path()), std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  const std::string bytes = fakes::ReadBytes(log.path());
   EXPECT_EQ(bytes, "Log file created and initiating the pcrocess... \r\nLanguage string is JAP\r\r\n \r\n");
   std::filesystem::remove_all(folder);
 }
@@ -99,11 +96,7 @@ TEST(StringTableTest, ExtractsTheTableAndLogsItsPath) {
   EXPECT_EQ(std::filesystem::file_size(folder / "QLUFTRRLXGER.txt"), 0u);
   EXPECT_EQ(ExtractLocalizedXML(fake.resources, L"", temp, nullptr), L"");
 
-  std::string bytes;
-  {
-    std::ifstream in(std::filesystem::path(log.path()), std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  const std::string bytes = fakes::ReadBytes(log.path());
   const std::string narrowTemp(temp.begin(), temp.end());
   EXPECT_NE(bytes.find("ExtractLocalizedXML - Extracted localized XML is " + narrowTemp + "QuilloJAP.xml\r\r\n \r\n"),
             std::string::npos);
