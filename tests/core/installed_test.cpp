@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "fakes/fake_ports.h"
+#include "fakes/test_files.h"
 
 namespace quillo {
 namespace {
@@ -110,12 +110,7 @@ TEST_F(InstalledTest, FrameworkRequirementIsLogged) {
   EXPECT_TRUE(IsNetFrameworkRequired(L"4.0.30319", detector_));
   EXPECT_FALSE(IsNetFrameworkRequired(L"4.5", detector_));
 
-  std::string bytes;
-  {
-    std::ifstream in(std::filesystem::path(log_.path()), std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-  EXPECT_EQ(bytes, "Log file created and initiating the pcrocess... \r\n.NET is required \r\r\n \r\n");
+  EXPECT_EQ(fakes::ReadBytes(log_.path()), "Log file created and initiating the pcrocess... \r\n.NET is required \r\r\n \r\n");
   std::filesystem::remove_all(folder);
 }
 

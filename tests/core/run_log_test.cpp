@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "fakes/fake_ports.h"
+#include "fakes/test_files.h"
 
 namespace quillo {
 namespace {
@@ -22,10 +23,7 @@ class RunLogTest : public testing::Test {
     system_.tempPath = folder_.wstring() + L"/";
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
-  std::string Contents(const RunLog& log) {
-    std::ifstream in(std::filesystem::path(log.path()), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
+  std::string Contents(const RunLog& log) { return fakes::ReadBytes(log.path()); }
 
   std::filesystem::path folder_;
   fakes::FakeSystemInfo system_;
