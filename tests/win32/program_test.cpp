@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "win32/vendor_server.h"
+
 namespace {
 
 // The built QuilloUtility.exe, named by the test's environment as a Unix
@@ -106,6 +108,30 @@ TEST(ProgramStartTest, ASecondCopyEndsSilently) {
   EXPECT_EQ(RunProgramForDecision(), "startup decision: EndSilently\n");
   CloseHandle(running);
   EXPECT_EQ(RunProgramForDecision().find("EndSilently"), std::string::npos) << "the mutex is free again";
+}
+
+// The connection steps of the start-up against the vendor server: the probe
+// of the vendor's web site and the feature catalogue over HTTPS. Any fault
+// there ends in the connection notice; with both answering, the main window.
+TEST(ProgramStartTest, TheConnectionStepsDecideBetweenTheMainWindowAndTheConnectionNotice) {
+  struct Case {
+    const char* faults;
+    const char* decision;
+  };
+  const Case cases[] = {
+      {"", "OpenMainWindow"},
+      {"vendor-web * refuse", "ConnectionNotice"},
+      {"support /drivers/xml/compatible_features.xml status 404", "ConnectionNotice"},
+      {"support /drivers/xml/compatible_features.xml status 500", "ConnectionNotice"},
+      {"support * refuse", "ConnectionNotice"},
+      {"support /drivers/xml/compatible_features.xml drop-after 10", "ConnectionNotice"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.faults);
+    ASSERT_TRUE(quillo::test::VendorServer::SetFaults(c.faults));
+    EXPECT_EQ(RunProgramForDecision(), std::string("startup decision: ") + c.decision + "\n");
+  }
+  EXPECT_TRUE(quillo::test::VendorServer::SetFaults(""));
 }
 
 }  // namespace
