@@ -5,19 +5,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "win32/program_path.h"
 #include "win32/vendor_server.h"
 
 namespace {
 
-// The built QuilloUtility.exe, named by the test's environment as a Unix
-// path; Wine maps the Unix root to drive Z:.
-std::wstring ProgramPath() {
-  const char* unixPath = std::getenv("QUILLO_PROGRAM");
-  if (unixPath == nullptr) return std::wstring();
-  std::wstring path = L"Z:";
-  for (const char* c = unixPath; *c != '\0'; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-  return path;
-}
+using quillo::test::ProgramPath;
 
 class ProgramResourcesTest : public testing::Test {
  protected:

@@ -3,6 +3,8 @@
 // The ports implemented on the Win32 API. Only the Windows build compiles
 // these; the core sees them through the port interfaces.
 
+#include <windows.h>
+
 #include "ports/display_devices.h"
 #include "ports/network.h"
 #include "ports/registry.h"
@@ -57,9 +59,14 @@ class Shell final : public ShellPort {
   MutexResult CreateNamedMutex(const std::wstring& name) override;
 };
 
+// The resources of a loaded module: the program's own by default.
 class Resources final : public ResourcePort {
  public:
+  explicit Resources(HMODULE module = nullptr) : module_(module) {}
   std::optional<std::span<const uint8_t>> Find(int id, const std::wstring& type) override;
+
+ private:
+  HMODULE module_;
 };
 
 class XmlReaders final : public XmlReaderPort {
