@@ -10,6 +10,7 @@
 #include "ports/registry.h"
 #include "ports/resources.h"
 #include "ports/shell.h"
+#include "ports/signature.h"
 #include "ports/system_info.h"
 #include "ports/xml_reader.h"
 
@@ -67,6 +68,11 @@ class Resources final : public ResourcePort {
 
  private:
   HMODULE module_;
+};
+
+class Signature final : public SignaturePort {
+ public:
+  SignatureCheck Check(const std::wstring& path) override;
 };
 
 class XmlReaders final : public XmlReaderPort {

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ports/signature.h"
+
+namespace quillo::fakes {
+
+// Signature checks by file path; a file not listed has no signature.
+class FakeSignatures final : public SignaturePort {
+ public:
+  static constexpr uint32_t kNoSignature = 0x800B0100;
+
+  SignatureCheck Check(const std::wstring& path) override {
+    checked.push_back(path);
+    const auto found = checks.find(path);
+    return found != checks.end() ? found->second : SignatureCheck{kNoSignature, L""};
+  }
+
+  std::map<std::wstring, SignatureCheck> checks;
+  std::vector<std::wstring> checked;  // every path asked about, in order
+};
+
+}  // namespace quillo::fakes
