@@ -63,6 +63,7 @@ LRESULT ErrorNotifyUI::OnInitDialog(WPARAM, LPARAM) {
   closeBitmap_ = LoadBitmapW(instance(), MAKEINTRESOURCEW(kCloseBitmap));
   AddCaptionButton(hwnd(), closeBitmap_);
 
+  request_.appleHardwareMode = appleHardwareMode;
   texts_ = PrepareNotice(ports_, log_, endpoints_, state_, request_);
 
   valueFont_ = CreatePointFont(11, L"Calibri");
