@@ -254,6 +254,28 @@ TEST(NoticeOnMachineTest, ShowsTheFactsOfThisMachineInItsControls) {
     EXPECT_EQ(shown.result, 2) << "OK ends the run with the cancel result";
     EXPECT_NE(shown.log.find(c.logRecord), std::string::npos) << shown.log;
     EXPECT_NE(shown.log.find("Error UI - Close event is received."), std::string::npos);
+
+    // The same notice again, in two other languages: every text is gathered
+    // anew, the run log starts again, the values stay the machine's.
+    for (const auto& [language, code] : {std::pair<uint16_t, const char*>{1031, "DEU"}, {1041, "JAP"}}) {
+      SCOPED_TRACE(code);
+      rig.system.language = language;
+      const std::string shot = c.shot[0] == '\0' ? std::string() : std::string(c.shot) + "-" + code;
+      const Shown again = ShowNotice(rig, notice, Close::kOkButton, shot);
+      EXPECT_NE(again.reading.processorLabel, L"Processor:");
+      EXPECT_NE(again.reading.systemLabel, L"Operating System:");
+      if (!c.message.empty() && c.customMessage == nullptr) {
+        EXPECT_NE(again.reading.message, c.message);
+        EXPECT_FALSE(again.reading.message.empty());
+      }
+      if (c.customMessage != nullptr && !c.version) {
+        EXPECT_EQ(again.reading.message, c.customMessage) << "the caller's message is in any language";
+      }
+      EXPECT_EQ(again.reading.graphics, c.graphics);
+      EXPECT_EQ(again.reading.system, c.system);
+      EXPECT_EQ(again.log.find("Log file created"), 0u);
+      EXPECT_EQ(again.log.find("Close event"), again.log.rfind("Close event")) << "one showing's records";
+    }
   }
   if (!any) GTEST_SKIP() << "no notice case for this machine";
 }
