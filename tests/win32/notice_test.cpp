@@ -433,6 +433,17 @@ TEST(NotesEditTest, OpensALinkOnceWhenPressedAndReleasedOnIt) {
     SendMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, down);
     SendMessageW(edit, WM_LBUTTONUP, 0, up);
   };
+  // The hand over a link, nothing of the kind elsewhere.
+  HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  SetCursor(arrow);
+  SendMessageW(edit, WM_MOUSEMOVE, 0, at(1));
+  EXPECT_EQ(GetCursor(), arrow);
+  SendMessageW(edit, WM_MOUSEMOVE, 0, at(8));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+  SetCursor(arrow);
+  SendMessageW(edit, WM_MOUSEMOVE, 0, MAKELPARAM(20, 190));  // far below the text
+  EXPECT_EQ(GetCursor(), arrow);
+
   click(at(8), at(12));  // two characters of the first link
   EXPECT_EQ(shell.openedUrls, std::vector<std::wstring>{L"http://velmora.example/guide"});
   EXPECT_EQ(reported, std::vector<std::wstring>{L"http://velmora.example/guide"}) << "reported once per opened link";
