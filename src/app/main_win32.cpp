@@ -5,30 +5,36 @@
 
 #include "app/application.h"
 #include "app/run_log.h"
+#include "notices/error_notice.h"
 #include "platform/win32/win32_ports.h"
+#include "ui/common/error_notice_win32.h"
 
 namespace {
 
 #ifdef QUILLO_TEST_HOOKS
-// Test and demo builds tell a test which way the start-up went when asked
-// to; release builds have no such output.
-void ReportDecision(quillo::StartupDecision::Kind kind) {
-  if (GetEnvironmentVariableW(L"QUILLO_REPORT_DECISION", nullptr, 0) == 0) return;
+// Test and demo builds tell a test which way the start-up went, and end
+// there before any window, when asked to; release builds have no such
+// output. True when the run is to end.
+bool ReportDecision(quillo::StartupDecision::Kind kind) {
+  if (GetEnvironmentVariableW(L"QUILLO_REPORT_DECISION", nullptr, 0) == 0) return false;
   std::wstring name = quillo::DecisionName(kind);
   const std::string line = "startup decision: " + std::string(name.begin(), name.end()) + "\n";
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  return true;
 }
 #else
-void ReportDecision(quillo::StartupDecision::Kind) {}
+bool ReportDecision(quillo::StartupDecision::Kind) { return false; }
 #endif
+
+constexpr wchar_t kConnectionMessage[] =
+    L"Can\u2019t connect to Velmora web service. Please check your internet connection, then try again.";
 
 }  // namespace
 
 // The program's entry: set up the common controls, run the start-up checks
-// and act on their decision. The notice and the main windows come on top of
-// this; until they exist the program ends once it has decided.
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+// and act on their decision: a notice, or (to come) a main window.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
   controls.dwICC = 0xFF;  // all standard control classes
@@ -43,9 +49,39 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   quillo::win32::XmlReaders xml;
   const quillo::Ports ports{devices, registry, system, network, shell, resources, xml};
   quillo::RunLog log(system);
+  quillo::NoticeState noticeState;
+  const quillo::Endpoints& endpoints = quillo::BuiltInEndpoints();
 
-  quillo::CQuilloUtilityApp app(ports, quillo::BuiltInEndpoints(), log);
-  const quillo::StartupDecision decision = app.RunStartupChecks(quillo::StartFrom::kFirstCheck);
-  ReportDecision(decision.kind);
+  // The notice in one of its start-up modes; the result of its modal run.
+  auto showNotice = [&](bool appleHardware, const wchar_t* customMessage) {
+    quillo::ui::ErrorNotifyUI notice(instance, ports, log, endpoints, noticeState);
+    notice.appleHardwareMode = appleHardware;
+    if (customMessage != nullptr) notice.SetCustomMessage(customMessage, L"");
+    return notice.DoModal(nullptr);
+  };
+
+  using Kind = quillo::StartupDecision::Kind;
+  quillo::CQuilloUtilityApp app(ports, endpoints, log);
+  quillo::StartupDecision decision = app.RunStartupChecks(quillo::StartFrom::kFirstCheck);
+  if (ReportDecision(decision.kind)) return 0;
+
+  if (decision.kind == Kind::kAppleNotice) {
+    const INT_PTR result = showNotice(true, nullptr);
+    if (result == IDOK || result == IDCANCEL) return 0;
+    // The notice could not be shown: go on with the checks after the Apple one.
+    decision = app.RunStartupChecks(quillo::StartFrom::kVendorAdapterCheck);
+  }
+  switch (decision.kind) {
+    case Kind::kDefaultNotice:
+      showNotice(false, nullptr);
+      break;
+    case Kind::kConnectionNotice:
+      showNotice(false, kConnectionMessage);
+      ExitProcess(0);
+    case Kind::kAppleNotice:
+    case Kind::kEndSilently:
+    case Kind::kOpenMainWindow:
+      break;
+  }
   return 0;
 }

@@ -127,4 +127,60 @@ TEST(ProgramStartTest, TheConnectionStepsDecideBetweenTheMainWindowAndTheConnect
   EXPECT_TRUE(quillo::test::VendorServer::SetFaults(""));
 }
 
+// Without the decision report the program acts on its decision: with the
+// vendor's web site refusing, it shows the connection notice and, once the
+// notice is closed, ends with exit code 0.
+TEST(ProgramStartTest, TheConnectionNoticeShowsAndTheProgramEndsWithZeroWhenItCloses) {
+  ASSERT_TRUE(quillo::test::VendorServer::SetFaults("vendor-web * refuse"));
+  SetEnvironmentVariableW(L"QUILLO_REPORT_DECISION", nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process));
+
+  // The notice of that process.
+  HWND notice = nullptr;
+  for (int waited = 0; notice == nullptr && waited < 300; ++waited) {
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(candidate, &owner);
+      if (owner == process.dwProcessId && IsWindowVisible(candidate)) notice = candidate;
+    }
+    if (notice == nullptr) Sleep(100);
+  }
+  ASSERT_NE(notice, nullptr) << "no notice appeared";
+  wchar_t message[512] = L"";
+  GetDlgItemTextW(notice, 1068, message, 512);
+  EXPECT_STREQ(message,
+               L"Can\u2019t connect to Velmora web service. Please check your internet connection, then try again.");
+  EXPECT_EQ(IsWindowEnabled(GetDlgItem(notice, 1073)), FALSE);
+
+  SendMessageW(GetDlgItem(notice, 1074), BM_CLICK, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+
+  // The notice started the run log and recorded its close.
+  wchar_t temp[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, temp);
+  HANDLE file = CreateFileW((std::wstring(temp) + L"\\VelmoraQuillo.log").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  char bytes[4096] = "";
+  DWORD read = 0;
+  ReadFile(file, bytes, sizeof bytes - 1, &read, nullptr);
+  CloseHandle(file);
+  const std::string log(bytes, read);
+  EXPECT_EQ(log.find("Log file created"), 0u) << log;
+  EXPECT_NE(log.find("Error UI - OS is Windows 10 64-bit"), std::string::npos) << log;
+  EXPECT_NE(log.find("Error UI - Close event is received."), std::string::npos) << log;
+  EXPECT_TRUE(quillo::test::VendorServer::SetFaults(""));
+}
+
 }  // namespace
