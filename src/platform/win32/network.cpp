@@ -155,6 +155,20 @@ class DownloadWatch final : public IBindStatusCallback, public IHttpNegotiate {
   ULONG announced_ = 0;
 };
 
+// Bounds the stages of the exchanges on one internet handle; the handle is
+// the request's own, so nothing else is affected.
+void LimitTime(HINTERNET internet, uint32_t timeoutMs) {
+  if (timeoutMs == 0) return;
+  DWORD value = timeoutMs;
+  for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                             INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
+                             INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+    InternetSetOptionW(internet, option, &value, sizeof value);
+  }
+  DWORD retries = 1;
+  InternetSetOptionW(internet, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
+}
+
 HttpOpenResult Failed(HttpStep step, std::initializer_list<HINTERNET> opened) {
   HttpOpenResult result;
   result.failedStep = step;
@@ -186,6 +200,7 @@ HttpOpenResult Network::OpenRequest(const HttpTarget& target) {
     const std::string agent = Ascii(target.userAgent);
     internet = InternetOpenA(agent.empty() ? nullptr : agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (internet == nullptr) return Failed(HttpStep::kOpen, {});
+    LimitTime(internet, target.timeoutMs);
     connection = InternetConnectA(internet, Ascii(target.host).c_str(), target.port, nullptr, nullptr,
                                   INTERNET_SERVICE_HTTP, 0, 1);
     if (connection == nullptr) return Failed(HttpStep::kConnect, {internet});
@@ -201,6 +216,7 @@ HttpOpenResult Network::OpenRequest(const HttpTarget& target) {
   } else {
     internet = InternetOpenW(OrNull(target.userAgent), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (internet == nullptr) return Failed(HttpStep::kOpen, {});
+    LimitTime(internet, target.timeoutMs);
     connection = InternetConnectW(internet, target.host.c_str(), target.port, nullptr, nullptr,
                                   INTERNET_SERVICE_HTTP, 0, 0);
     if (connection == nullptr) return Failed(HttpStep::kConnect, {internet});
