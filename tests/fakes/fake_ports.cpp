@@ -77,7 +77,8 @@ class FakeRequest final : public HttpRequest {
   std::optional<std::wstring> ContentLength(size_t bufferBytes) override {
     if (!sent_ || response_ == nullptr || !response_->sendContentLength) return std::nullopt;
     const std::wstring text = std::to_wstring(length_ - start_);
-    if ((text.size() + 1) * sizeof(wchar_t) > bufferBytes) return std::nullopt;
+    // Windows' wide characters are two bytes, whatever they are here.
+    if ((text.size() + 1) * sizeof(char16_t) > bufferBytes) return std::nullopt;
     return text;
   }
   std::optional<size_t> Read(uint8_t* buffer, size_t size) override {
@@ -221,6 +222,38 @@ HttpOpenResult FakeNetwork::OpenRequest(const HttpTarget& target) {
   result.request =
       std::make_unique<FakeRequest>(*this, requests.size() - 1, found == responses.end() ? nullptr : &found->second);
   return result;
+}
+
+namespace {
+
+class FakeFile final : public WritableFile {
+ public:
+  FakeFile(FakeFiles& owner, FakeFiles::File& file) : owner_(owner), file_(file) {}
+  bool Append(const uint8_t* data, size_t size) override {
+    if (owner_.diskSpace) {
+      uint64_t used = 0;
+      for (const auto& entry : owner_.files) used += entry.second.data.size();
+      if (used + size > *owner_.diskSpace) return false;
+    }
+    file_.data.append(reinterpret_cast<const char*>(data), size);
+    return true;
+  }
+
+ private:
+  FakeFiles& owner_;
+  FakeFiles::File& file_;
+};
+
+}  // namespace
+
+std::unique_ptr<WritableFile> FakeFiles::OpenForWriting(const std::wstring& path, FileOpen mode) {
+  opened.emplace_back(path, mode);
+  if (readOnly.count(path) != 0) return nullptr;
+  const auto found = files.find(path);
+  if (found == files.end() && mode == FileOpen::kExisting) return nullptr;
+  File& file = files[path];
+  if (mode == FileOpen::kReplace) file = File{};
+  return std::make_unique<FakeFile>(*this, file);
 }
 
 std::optional<uint32_t> FakeShell::StartProcess(const std::wstring& commandLine,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ports/display_devices.h"
+#include "ports/files.h"
 #include "ports/network.h"
 #include "ports/registry.h"
 #include "ports/resources.h"
@@ -126,6 +127,28 @@ class FakeNetwork final : public NetworkPort {
   }
   int32_t DownloadToFile(const std::wstring& url, const std::wstring& path) override;
   HttpOpenResult OpenRequest(const HttpTarget& target) override;
+};
+
+// Files in memory. A file may stand for a large one: `skipped` bytes that
+// nobody reads back, followed by `data`.
+class FakeFiles final : public FilePort {
+ public:
+  struct File {
+    uint64_t skipped = 0;
+    std::string data;
+    uint64_t size() const { return skipped + data.size(); }
+  };
+  std::map<std::wstring, File> files;
+  std::set<std::wstring> readOnly;            // opening these for writing fails
+  std::optional<uint64_t> diskSpace;          // writes beyond this many bytes in all fail
+  std::vector<std::pair<std::wstring, FileOpen>> opened;
+
+  std::optional<uint64_t> FileSize(const std::wstring& path) override {
+    const auto found = files.find(path);
+    if (found == files.end()) return std::nullopt;
+    return found->second.size();
+  }
+  std::unique_ptr<WritableFile> OpenForWriting(const std::wstring& path, FileOpen mode) override;
 };
 
 class FakeShell final : public ShellPort {
