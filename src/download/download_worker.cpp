@@ -73,6 +73,8 @@ int64_t QueryRemoteSize(NetworkPort& network, const std::wstring& host, const st
     return 0;
   }
   if (opened.request->Send() != 0) return 0;
+  // The length of an error page is not the package's size.
+  if (opened.request->StatusCode() != 200u) return 0;
   const std::optional<std::wstring> length = opened.request->ContentLength(25);
   if (!length) return 0;
   const int64_t size = DecimalInt64(*length);
@@ -276,6 +278,8 @@ struct DownloadThreads::Entry {
   std::optional<DownloadOutcome> outcome;
   std::thread thread;
 };
+
+DownloadThreads::DownloadThreads() = default;
 
 DownloadThreads::~DownloadThreads() {
   AbandonAll();

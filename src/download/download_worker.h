@@ -152,7 +152,7 @@ class DownloadWorker {
 // goes away.
 class DownloadThreads {
  public:
-  DownloadThreads() = default;
+  DownloadThreads();
   DownloadThreads(const DownloadThreads&) = delete;
   DownloadThreads& operator=(const DownloadThreads&) = delete;
   ~DownloadThreads();

@@ -155,8 +155,8 @@ class DownloadWatch final : public IBindStatusCallback, public IHttpNegotiate {
   ULONG announced_ = 0;
 };
 
-// Bounds the stages of the exchanges on one internet handle; the handle is
-// the request's own, so nothing else is affected.
+// Bounds the stages of the exchanges of one request, on each of its own
+// handles (the system takes some limits from one, some from another).
 void LimitTime(HINTERNET internet, uint32_t timeoutMs) {
   if (timeoutMs == 0) return;
   DWORD value = timeoutMs;
@@ -204,6 +204,7 @@ HttpOpenResult Network::OpenRequest(const HttpTarget& target) {
     connection = InternetConnectA(internet, Ascii(target.host).c_str(), target.port, nullptr, nullptr,
                                   INTERNET_SERVICE_HTTP, 0, 1);
     if (connection == nullptr) return Failed(HttpStep::kConnect, {internet});
+    LimitTime(connection, target.timeoutMs);
     std::vector<std::string> accept;
     for (const std::wstring& type : target.acceptTypes) accept.push_back(Ascii(type));
     std::vector<const char*> acceptList;
@@ -220,6 +221,7 @@ HttpOpenResult Network::OpenRequest(const HttpTarget& target) {
     connection = InternetConnectW(internet, target.host.c_str(), target.port, nullptr, nullptr,
                                   INTERNET_SERVICE_HTTP, 0, 0);
     if (connection == nullptr) return Failed(HttpStep::kConnect, {internet});
+    LimitTime(connection, target.timeoutMs);
     std::vector<const wchar_t*> acceptList;
     for (const std::wstring& type : target.acceptTypes) acceptList.push_back(type.c_str());
     acceptList.push_back(nullptr);
@@ -227,6 +229,7 @@ HttpOpenResult Network::OpenRequest(const HttpTarget& target) {
                                target.acceptTypes.empty() ? nullptr : acceptList.data(), 0, 0);
   }
   if (request == nullptr) return Failed(HttpStep::kOpenRequest, {connection, internet});
+  LimitTime(request, target.timeoutMs);
   HttpOpenResult result;
   result.request = std::make_unique<WinInetRequest>(internet, connection, request, target.narrowCalls);
   return result;
