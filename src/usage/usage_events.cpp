@@ -1,5 +1,7 @@
 #include "usage/usage_events.h"
 
+#include "detect/system.h"
+
 namespace quillo {
 namespace {
 
@@ -81,6 +83,13 @@ void UsageReporter::BuildAdapterIdLists(std::vector<AdapterInfo> adapters) {
     ids_.deviceIdList = BarList(ids_.deviceIds);
     ids_.deviceIdQuery = QueryList(L"did", ids_.deviceIds);
   }
+}
+
+void UsageReporter::RefreshProcessorBrand(SystemInfoPort& system) {
+  std::wstring brand;
+  GetProcessorBrand(system, brand);
+  TrimLeadingBlanks(brand);
+  values_.processorBrand = brand;
 }
 
 std::wstring UsageReporter::SurveyQuery() const {

@@ -8,6 +8,7 @@
 #include "app/run_log.h"
 #include "detect/adapters.h"
 #include "ports/network.h"
+#include "ports/system_info.h"
 
 namespace quillo {
 
@@ -80,6 +81,10 @@ class UsageReporter {
   // The path and query of the hit for `event` (0, 1, 3 to 14), or the survey
   // query for 2. Any other number leaves `path` as it was.
   void BuildEventPath(uint32_t event, std::wstring& path) const;
+
+  // Reads the processor brand again (without its leading blanks), as the
+  // notes control does before it sends its link event.
+  void RefreshProcessorBrand(SystemInfoPort& system);
 
   // The survey query: the machine and the offered driver.
   std::wstring SurveyQuery() const;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "fakes/fake_ports.h"
 
@@ -402,6 +403,61 @@ TEST_F(DownloadWorkerTest, APackageOver4GiBResumesFromItsTrueSize) {
   EXPECT_EQ(progress_.calls.front(), "range 4213");
   EXPECT_THAT(progress_.calls, testing::Contains("position 4213"));
   EXPECT_EQ(shell_.processes.size(), 1u);
+}
+
+// The window's table: workers run on their own threads; letting go of the
+// driver's leaves the others running to their end.
+TEST(DownloadThreadsTest, AbandoningOneTypeLeavesTheOthersToFinish) {
+  struct Side {
+    fakes::FakeNetwork network;
+    fakes::FakeFiles files;
+    fakes::FakeSystemInfo system;
+    fakes::FakeShell shell;
+    RunLog log{system};
+    UsageReporter usage{network, kEndpoints, log};
+    RecordingProgress progress;
+    DownloadContext context{network, files, system, shell, kEndpoints, usage};
+    std::atomic<bool> reading{false};
+    std::atomic<bool> release{false};
+  };
+  Side driver, feature;
+  RunState state;
+  for (Side* side : {&driver, &feature}) {
+    side->network.responses[kPath].body = Package(40000);
+    side->network.reachable.insert("http://web.test");
+  }
+  // The driver's download waits in its second piece until the test lets it go on.
+  driver.network.beforeRead = [&](size_t request) {
+    if (driver.network.requests[request].bodyBytesRead == 0) return;
+    driver.reading = true;
+    while (!driver.release) std::this_thread::yield();
+  };
+  DownloadJob driverJob;
+  driverJob.host = L"dl.test";
+  driverJob.requestPath = kPath;
+  driverJob.localPath = kLocal;
+  DownloadJob featureJob = driverJob;
+  featureJob.variant = WorkerVariant::kFeature;
+
+  DownloadThreads threads;
+  threads.Start(0, std::make_unique<DownloadWorker>(driver.context, driverJob, state.Flags(DownloadKind::kDriver),
+                                                   driver.progress));
+  threads.Start(1, nullptr);  // types 1 and 5 start nothing
+  threads.Start(2, std::make_unique<DownloadWorker>(feature.context, featureJob,
+                                                   state.Flags(DownloadKind::kRapidline), feature.progress));
+  while (!driver.reading) std::this_thread::yield();
+  threads.Abandon(0);
+  const size_t shown = driver.progress.calls.size();
+  driver.release = true;
+  threads.WaitAll();
+
+  std::vector<DownloadOutcome> outcomes = threads.Outcomes();
+  EXPECT_EQ(outcomes, (std::vector<DownloadOutcome>{DownloadOutcome::kAbandoned, DownloadOutcome::kCompleted}));
+  EXPECT_EQ(driver.progress.calls.size(), shown) << "nothing shown after the window let go";
+  EXPECT_THAT(driver.shell.processes, IsEmpty());
+  EXPECT_EQ(feature.files.files[kLocal].data, Package(40000));
+  EXPECT_EQ(feature.shell.processes.size(), 1u);
+  EXPECT_TRUE(state.rplDownloadComplete);
 }
 
 struct StatusCase {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "fakes/fake_ports.h"
@@ -214,6 +215,20 @@ TEST_F(UsageTest, TheNarrowPathKeepsTheLowByteOfEachUnit) {
   reporter_.SendAppLaunchEvent();
   ASSERT_EQ(network_.requests.size(), 1u);
   EXPECT_NE(network_.requests[0].target.path.find(L"&cd42=Caf\u00e9 CPU&"), std::wstring::npos);
+}
+
+TEST_F(UsageTest, TheNotesLinkEventCarriesTheProcessorBrandReadAgain) {
+  char text[48] = "   Velmora(R) Core(TM) i5 CPU";
+  system_.cpuid[0x80000000] = CpuidRegisters{0x80000004, 0, 0, 0};
+  for (uint32_t i = 0; i < 3; ++i) {
+    uint32_t words[4];
+    std::memcpy(words, text + i * 16, sizeof words);
+    system_.cpuid[0x80000002 + i] = CpuidRegisters{words[0], words[1], words[2], words[3]};
+  }
+  reporter_.RefreshProcessorBrand(system_);
+  reporter_.SendNotesLinkEvent();
+  ASSERT_EQ(network_.requests.size(), 1u);
+  EXPECT_NE(network_.requests[0].target.path.find(L"&cd42=Velmora(R) Core(TM) i5 CPU&cd43="), std::wstring::npos);
 }
 
 TEST_F(UsageTest, TheSurveyAddressWithAndWithoutTheSwitchTail) {
