@@ -170,8 +170,7 @@ DownloadOutcome DownloadWorker::Run() {
         DownloadStatus(receivedBytes, static_cast<uint64_t>(bytesDone), static_cast<uint64_t>(totalBytes), figureMB,
                        SecondOfDay(context_.system.Now()), flags_.startSecond);
     Show([&](DownloadProgress& p) {
-      p.SetProgressPosition(static_cast<int32_t>(downloadedBytes * (1.0f / 1048576.0f)));
-      p.SetStatusText(figures.text);
+      p.ShowPiece(static_cast<int32_t>(downloadedBytes * (1.0f / 1048576.0f)), figures.text);
     });
     if (flags_.stopped) {
       stopSeen = true;

@@ -34,6 +34,9 @@ class DownloadProgress {
   virtual void SetProgressRange(int32_t maximum) = 0;  // the range is 0 to maximum
   virtual void SetProgressPosition(int32_t position) = 0;
   virtual void SetStatusText(const std::wstring& text) = 0;
+  // After each piece: the position and the status line together, so that a
+  // window can carry both to its thread in one step.
+  virtual void ShowPiece(int32_t position, const std::wstring& statusText) = 0;
   // The "Download Complete" text of the window's language (IDS_DWNLD_CMP) in the status line.
   virtual void ShowDownloadComplete() = 0;
   // The cancelled text (IDS_DWLD_CANCELLED) in the status line; the classic window's worker only.

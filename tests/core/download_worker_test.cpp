@@ -30,6 +30,10 @@ class RecordingProgress final : public DownloadProgress {
   void SetStatusText(const std::wstring& text) override {
     calls.push_back("status " + std::string(text.begin(), text.end()));
   }
+  void ShowPiece(int32_t position, const std::wstring& text) override {
+    SetProgressPosition(position);
+    SetStatusText(text);
+  }
   void ShowDownloadComplete() override { calls.push_back("complete"); }
   void ShowDownloadCancelled() override { calls.push_back("cancelled"); }
   void HideTargetLine() override { calls.push_back("hide target"); }

@@ -64,6 +64,12 @@ class WindowProgress final : public DownloadProgress {
   void SetStatusText(const std::wstring& text) override {
     Call([&, this] { SetWindowTextW(status_, text.c_str()); });
   }
+  void ShowPiece(int32_t position, const std::wstring& text) override {
+    Call([&, this] {
+      SendMessageW(bar_, PBM_SETPOS, position, 0);
+      SetWindowTextW(status_, text.c_str());
+    });
+  }
   void ShowDownloadComplete() override {
     Call([this] {
       SetWindowTextW(status_, L"Download Complete");
