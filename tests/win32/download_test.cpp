@@ -277,7 +277,8 @@ TEST_F(DownloadTest, AWorkerLetGoOfOnConnectionLossNeverTouchesTheWindowAgain) {
   auto worker = std::make_unique<DownloadWorker>(context_, DriverJob(), state_.Flags(DownloadKind::kDriver), window_);
   window_.Attach(worker.get());
   threads.Start(0, std::move(worker));
-  while (window_.applied() < 6) Sleep(10);
+  for (int waited = 0; waited < 1000 && window_.applied() < 6; ++waited) Sleep(10);
+  ASSERT_GE(window_.applied(), 6) << "the download shows its pieces";
   int appliedWhenLost = 0;
   // The window's thread lets go, as its connectivity timer does.
   window_.OnWindowThread([&] {
