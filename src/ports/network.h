@@ -20,6 +20,10 @@ struct HttpTarget {
   // The analytics exchange uses the system's narrow-character calls; the
   // texts are ASCII, so only the calls differ.
   bool narrowCalls = false;
+  // Milliseconds each stage (connecting, sending, waiting for the answer and
+  // for each read) may take on this request's connection before it fails
+  // with a time-out; 0 keeps the system's own limits.
+  uint32_t timeoutMs = 0;
 };
 
 // The step of opening a request that failed.

@@ -45,39 +45,85 @@ class FakeRequest final : public HttpRequest {
     return true;
   }
   uint32_t Send() override {
-    sent_ = network_.sendError == 0;
-    return network_.sendError;
+    if (network_.sendError != 0) return network_.sendError;
+    const uint32_t limit = network_.requests[index_].target.timeoutMs;
+    if (response_ != nullptr && limit != 0 && response_->firstByteDelayMs > limit) {
+      return FakeNetwork::kTimeoutError;
+    }
+    sent_ = true;
+    network_.requests[index_].sent = true;
+    if (response_ == nullptr) {
+      status_ = 404;
+      return 0;
+    }
+    status_ = response_->status;
+    length_ = response_->generatedLength.value_or(response_->body.size());
+    const std::optional<uint64_t> first = RangeStart();
+    if (response_->answersRange && status_ == 200 && first) {
+      if (*first >= length_) {
+        status_ = 416;
+        start_ = length_;
+      } else {
+        status_ = 206;
+        start_ = *first;
+      }
+    }
+    return 0;
   }
   std::optional<uint32_t> StatusCode() override {
     if (!sent_) return std::nullopt;
-    return response_ ? response_->status : 404;
+    return status_;
   }
   std::optional<std::wstring> ContentLength(size_t bufferBytes) override {
     if (!sent_ || response_ == nullptr || !response_->sendContentLength) return std::nullopt;
-    const std::wstring text = std::to_wstring(response_->body.size());
-    if ((text.size() + 1) * sizeof(wchar_t) > bufferBytes) return std::nullopt;
+    const std::wstring text = std::to_wstring(length_ - start_);
+    // Windows' wide characters are two bytes, whatever they are here.
+    if ((text.size() + 1) * sizeof(char16_t) > bufferBytes) return std::nullopt;
     return text;
   }
   std::optional<size_t> Read(uint8_t* buffer, size_t size) override {
     if (!sent_) return std::nullopt;
+    if (network_.beforeRead) network_.beforeRead(index_);
     if (response_ == nullptr) return 0;
-    const size_t end = std::min(response_->body.size(), response_->dropAfter.value_or(response_->body.size()));
+    const uint64_t available = length_ - start_;
+    const uint64_t end = std::min(available, response_->dropAfter.value_or(available));
     if (position_ >= end) {
-      if (end < response_->body.size()) return std::nullopt;
+      if (end < available) return std::nullopt;
       return 0;
     }
-    const size_t count = std::min(size, end - position_);
-    std::copy_n(response_->body.data() + position_, count, buffer);
+    const size_t count = static_cast<size_t>(std::min<uint64_t>(size, end - position_));
+    const uint64_t offset = start_ + position_;
+    if (response_->generatedLength) {
+      for (size_t i = 0; i < count; ++i) buffer[i] = static_cast<uint8_t>(FakeNetwork::PackageByte(offset + i));
+    } else {
+      std::copy_n(response_->body.data() + offset, count, buffer);
+    }
     position_ += count;
+    network_.requests[index_].bodyBytesRead += count;
     return count;
   }
 
  private:
+  // The first byte a "Range: bytes=N-..." header asks for.
+  std::optional<uint64_t> RangeStart() const {
+    for (const std::wstring& header : network_.requests[index_].headers) {
+      const std::wstring prefix = L"Range: bytes=";
+      if (!header.starts_with(prefix)) continue;
+      const size_t dash = header.find(L'-', prefix.size());
+      if (dash == std::wstring::npos || dash == prefix.size()) return std::nullopt;
+      return std::stoull(header.substr(prefix.size(), dash - prefix.size()));
+    }
+    return std::nullopt;
+  }
+
   FakeNetwork& network_;
   size_t index_;
   const FakeNetwork::Response* response_;
   bool sent_ = false;
-  size_t position_ = 0;
+  uint32_t status_ = 0;
+  uint64_t length_ = 0;
+  uint64_t start_ = 0;
+  uint64_t position_ = 0;
 };
 
 }  // namespace
@@ -176,6 +222,38 @@ HttpOpenResult FakeNetwork::OpenRequest(const HttpTarget& target) {
   result.request =
       std::make_unique<FakeRequest>(*this, requests.size() - 1, found == responses.end() ? nullptr : &found->second);
   return result;
+}
+
+namespace {
+
+class FakeFile final : public WritableFile {
+ public:
+  FakeFile(FakeFiles& owner, FakeFiles::File& file) : owner_(owner), file_(file) {}
+  bool Append(const uint8_t* data, size_t size) override {
+    if (owner_.diskSpace) {
+      uint64_t used = 0;
+      for (const auto& entry : owner_.files) used += entry.second.data.size();
+      if (used + size > *owner_.diskSpace) return false;
+    }
+    file_.data.append(reinterpret_cast<const char*>(data), size);
+    return true;
+  }
+
+ private:
+  FakeFiles& owner_;
+  FakeFiles::File& file_;
+};
+
+}  // namespace
+
+std::unique_ptr<WritableFile> FakeFiles::OpenForWriting(const std::wstring& path, FileOpen mode) {
+  opened.emplace_back(path, mode);
+  if (readOnly.count(path) != 0) return nullptr;
+  const auto found = files.find(path);
+  if (found == files.end() && mode == FileOpen::kExisting) return nullptr;
+  File& file = files[path];
+  if (mode == FileOpen::kReplace) file = File{};
+  return std::make_unique<FakeFile>(*this, file);
 }
 
 std::optional<uint32_t> FakeShell::StartProcess(const std::wstring& commandLine,

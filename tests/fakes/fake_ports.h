@@ -3,12 +3,14 @@
 // In-memory stand-ins for the platform ports, for tests of the core. Each
 // behaves like its Win32 adapter for the cases the core relies on.
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "ports/display_devices.h"
+#include "ports/files.h"
 #include "ports/network.h"
 #include "ports/registry.h"
 #include "ports/resources.h"
@@ -85,14 +87,27 @@ class FakeNetwork final : public NetworkPort {
   struct Response {
     uint32_t status = 200;
     std::string body;
+    // A body too large to hold: this many bytes of PackageByte(offset) in place of `body`.
+    std::optional<uint64_t> generatedLength;
     bool sendContentLength = true;
+    // A package server: "Range: bytes=N-..." is answered 206 with the bytes
+    // from N on, and 416 with an empty body from the end on.
+    bool answersRange = false;
     // The connection drops after this many body bytes (none: never).
-    std::optional<size_t> dropAfter;
+    std::optional<uint64_t> dropAfter;
+    // The answer comes this late; a request whose time limit is shorter
+    // fails to send with a time-out, as the server never answered.
+    uint32_t firstByteDelayMs = 0;
   };
   struct Request {
     HttpTarget target;
     std::vector<std::wstring> headers;
+    bool sent = false;
+    uint64_t bodyBytesRead = 0;
   };
+  // The system's code for a request that ran out of time.
+  static constexpr uint32_t kTimeoutError = 12002;
+  static char PackageByte(uint64_t offset) { return static_cast<char>((offset * 131 + offset / 7919) & 0xFF); }
 
   std::set<std::string> reachable;               // URLs the probe reaches
   std::map<std::wstring, std::string> files;     // URL -> content for DownloadToFile
@@ -102,6 +117,9 @@ class FakeNetwork final : public NetworkPort {
   std::vector<Request> requests;
   std::vector<std::string> probes;
   std::vector<std::pair<std::wstring, std::wstring>> downloads;  // URL, file
+  // Called before each body read with the request's index; a test uses it
+  // to act while a download runs.
+  std::function<void(size_t request)> beforeRead;
 
   bool CheckConnection(const std::string& url) override {
     probes.push_back(url);
@@ -109,6 +127,28 @@ class FakeNetwork final : public NetworkPort {
   }
   int32_t DownloadToFile(const std::wstring& url, const std::wstring& path) override;
   HttpOpenResult OpenRequest(const HttpTarget& target) override;
+};
+
+// Files in memory. A file may stand for a large one: `skipped` bytes that
+// nobody reads back, followed by `data`.
+class FakeFiles final : public FilePort {
+ public:
+  struct File {
+    uint64_t skipped = 0;
+    std::string data;
+    uint64_t size() const { return skipped + data.size(); }
+  };
+  std::map<std::wstring, File> files;
+  std::set<std::wstring> readOnly;            // opening these for writing fails
+  std::optional<uint64_t> diskSpace;          // writes beyond this many bytes in all fail
+  std::vector<std::pair<std::wstring, FileOpen>> opened;
+
+  std::optional<uint64_t> FileSize(const std::wstring& path) override {
+    const auto found = files.find(path);
+    if (found == files.end()) return std::nullopt;
+    return found->second.size();
+  }
+  std::unique_ptr<WritableFile> OpenForWriting(const std::wstring& path, FileOpen mode) override;
 };
 
 class FakeShell final : public ShellPort {

@@ -289,6 +289,29 @@ TEST_F(NetworkTest, TheAnalyticsExchangeGetsTheStatusAndTheServerGetsTheLineAsSe
   }
 }
 
+// A request with a time limit gives up on a server that does not answer;
+// one without keeps waiting for it.
+TEST_F(NetworkTest, ATimeLimitEndsTheWaitForASilentServer) {
+  ASSERT_TRUE(VendorServer::SetFaults("analytics /r/collect first-byte-delay 6000"));
+  HttpTarget target;
+  target.host = endpoints_.analyticsCollector;
+  target.path = L"/r/collect?v=1&t=timeout";
+  target.narrowCalls = true;
+  target.timeoutMs = 1000;
+  HttpOpenResult opened = network_.OpenRequest(target);
+  ASSERT_TRUE(opened.request) << opened.error;
+  // Windows says 12002 (time-out), Wine 12030 (connection aborted): a failure either way.
+  EXPECT_NE(opened.request->Send(), 0u);
+  EXPECT_FALSE(opened.request->StatusCode());
+
+  ASSERT_TRUE(VendorServer::SetFaults("analytics /r/collect first-byte-delay 1500"));
+  target.timeoutMs = 0;
+  opened = network_.OpenRequest(target);
+  ASSERT_TRUE(opened.request) << opened.error;
+  EXPECT_EQ(opened.request->Send(), 0u);
+  EXPECT_EQ(opened.request->StatusCode(), 200u);
+}
+
 // Nothing listens on port 1 of the loopback address.
 TEST(NetworkWithoutServerTest, AnUnreachableServerIsReportedAsFailure) {
   Network network;

@@ -155,6 +155,20 @@ class DownloadWatch final : public IBindStatusCallback, public IHttpNegotiate {
   ULONG announced_ = 0;
 };
 
+// Bounds the stages of the exchanges of one request, on each of its own
+// handles (the system takes some limits from one, some from another).
+void LimitTime(HINTERNET internet, uint32_t timeoutMs) {
+  if (timeoutMs == 0) return;
+  DWORD value = timeoutMs;
+  for (const DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                             INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
+                             INTERNET_OPTION_DATA_RECEIVE_TIMEOUT}) {
+    InternetSetOptionW(internet, option, &value, sizeof value);
+  }
+  DWORD retries = 1;
+  InternetSetOptionW(internet, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
+}
+
 HttpOpenResult Failed(HttpStep step, std::initializer_list<HINTERNET> opened) {
   HttpOpenResult result;
   result.failedStep = step;
@@ -186,9 +200,11 @@ HttpOpenResult Network::OpenRequest(const HttpTarget& target) {
     const std::string agent = Ascii(target.userAgent);
     internet = InternetOpenA(agent.empty() ? nullptr : agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (internet == nullptr) return Failed(HttpStep::kOpen, {});
+    LimitTime(internet, target.timeoutMs);
     connection = InternetConnectA(internet, Ascii(target.host).c_str(), target.port, nullptr, nullptr,
                                   INTERNET_SERVICE_HTTP, 0, 1);
     if (connection == nullptr) return Failed(HttpStep::kConnect, {internet});
+    LimitTime(connection, target.timeoutMs);
     std::vector<std::string> accept;
     for (const std::wstring& type : target.acceptTypes) accept.push_back(Ascii(type));
     std::vector<const char*> acceptList;
@@ -201,9 +217,11 @@ HttpOpenResult Network::OpenRequest(const HttpTarget& target) {
   } else {
     internet = InternetOpenW(OrNull(target.userAgent), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (internet == nullptr) return Failed(HttpStep::kOpen, {});
+    LimitTime(internet, target.timeoutMs);
     connection = InternetConnectW(internet, target.host.c_str(), target.port, nullptr, nullptr,
                                   INTERNET_SERVICE_HTTP, 0, 0);
     if (connection == nullptr) return Failed(HttpStep::kConnect, {internet});
+    LimitTime(connection, target.timeoutMs);
     std::vector<const wchar_t*> acceptList;
     for (const std::wstring& type : target.acceptTypes) acceptList.push_back(type.c_str());
     acceptList.push_back(nullptr);
@@ -211,6 +229,7 @@ HttpOpenResult Network::OpenRequest(const HttpTarget& target) {
                                target.acceptTypes.empty() ? nullptr : acceptList.data(), 0, 0);
   }
   if (request == nullptr) return Failed(HttpStep::kOpenRequest, {connection, internet});
+  LimitTime(request, target.timeoutMs);
   HttpOpenResult result;
   result.request = std::make_unique<WinInetRequest>(internet, connection, request, target.narrowCalls);
   return result;

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "ports/display_devices.h"
+#include "ports/files.h"
 #include "ports/network.h"
 #include "ports/registry.h"
 #include "ports/resources.h"
@@ -48,6 +49,12 @@ class Network final : public NetworkPort {
   bool CheckConnection(const std::string& url) override;
   int32_t DownloadToFile(const std::wstring& url, const std::wstring& path) override;
   HttpOpenResult OpenRequest(const HttpTarget& target) override;
+};
+
+class Files final : public FilePort {
+ public:
+  std::optional<uint64_t> FileSize(const std::wstring& path) override;
+  std::unique_ptr<WritableFile> OpenForWriting(const std::wstring& path, FileOpen mode) override;
 };
 
 class Shell final : public ShellPort {
