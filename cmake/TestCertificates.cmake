@@ -32,8 +32,10 @@ endfunction()
 # a time-stamping service.
 function(quillo_signed_copy target input output signer dir)
   find_program(OSSLSIGNCODE osslsigncode REQUIRED)
+  get_filename_component(folder ${output} DIRECTORY)
   add_custom_command(
     OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
     COMMAND ${CMAKE_COMMAND} -E rm -f ${output}
     COMMAND ${OSSLSIGNCODE} sign -certs ${dir}/${signer}.pem -key ${dir}/${signer}.key
             -h sha256 -n "Quillo test package" -in ${input} -out ${output} > /dev/null

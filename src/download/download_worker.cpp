@@ -216,6 +216,10 @@ DownloadOutcome DownloadWorker::Complete(int64_t totalBytes) {
   // The installer is never started on a file that is not there.
   const std::optional<uint64_t> size = context_.files.FileSize(job_.localPath);
   if (!size || *size == 0) return DownloadOutcome::kIncomplete;
+  // Nor on one that is not the vendor's, signed: that is checked before the
+  // completion shows, and again before every start.
+  InstallerLauncher launcher(context_.shell, context_.files, context_.signatures, context_.log);
+  if (!launcher.Verified(job_.localPath)) return NotVerified();
 
   const auto survey = [&] {
     context_.shell.OpenUrl(SurveyAddress(context_.endpoints, context_.usage.SurveyQuery()));
@@ -266,9 +270,17 @@ DownloadOutcome DownloadWorker::Complete(int64_t totalBytes) {
   }
   // The window may have let go while the usage hit was under way.
   if (abandoned_) return DownloadOutcome::kAbandoned;
-  InstallerLauncher(context_.shell)
-      .LaunchInstaller(job_.localPath, job_.variant != WorkerVariant::kFeature && job_.minimalSetup);
+  const LaunchResult launched =
+      launcher.LaunchInstaller(job_.localPath, job_.variant != WorkerVariant::kFeature && job_.minimalSetup);
+  if (launched == LaunchResult::kNotVerified) return NotVerified();
   return DownloadOutcome::kCompleted;
+}
+
+DownloadOutcome DownloadWorker::NotVerified() {
+  flags_.complete = false;
+  flags_.downloading = false;
+  Show([](DownloadProgress& p) { p.ShowNotVerified(); });
+  return abandoned_ ? DownloadOutcome::kAbandoned : DownloadOutcome::kNotVerified;
 }
 
 struct DownloadThreads::Entry {

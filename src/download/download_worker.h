@@ -14,6 +14,7 @@
 #include "ports/files.h"
 #include "ports/network.h"
 #include "ports/shell.h"
+#include "ports/signature.h"
 #include "ports/system_info.h"
 #include "usage/usage_events.h"
 
@@ -49,6 +50,10 @@ class DownloadProgress {
   // The download button gets its download caption back.
   virtual void RestoreButtonCaption() = 0;
   virtual void HideButton() = 0;
+  // The downloaded program failed its signature check and was removed: the
+  // window tells the user in its popup (the not-verified caption of its
+  // language) and returns the download panel to its idle state.
+  virtual void ShowNotVerified() = 0;
 };
 
 // The worker kinds as the main window numbers them; 1 and 5 start nothing.
@@ -77,6 +82,8 @@ struct DownloadContext {
   ShellPort& shell;
   const Endpoints& endpoints;
   UsageReporter& usage;
+  SignaturePort& signatures;
+  RunLog& log;
 };
 
 // How a worker ended.
@@ -87,6 +94,7 @@ enum class DownloadOutcome {
   kIncomplete,     // a connection step, the transfer or the file failed; what arrived stays
   kServerRefused,  // the server answered an error status; nothing was written
   kConnectionLost, // the classic window's check before installing found no connection
+  kNotVerified,    // a program failed its signature check: it was removed and nothing was started
 };
 
 // The status line during a download: "%.2f MB downloaded of %d MB at %d KB/s. %d %s".
@@ -141,6 +149,7 @@ class DownloadWorker {
   }
   void ShowComplete(int64_t totalBytes);
   DownloadOutcome Complete(int64_t totalBytes);
+  DownloadOutcome NotVerified();
 
   DownloadContext context_;
   DownloadJob job_;

@@ -1,5 +1,9 @@
 #include "download/installer_launch.h"
 
+#include <cwchar>
+
+#include "download/package_signature.h"
+
 namespace quillo {
 
 std::wstring WorkingFolder(const std::wstring& path) {
@@ -19,28 +23,47 @@ std::wstring CommandLine(const std::wstring& program, const std::wstring& argume
   return line;
 }
 
-bool InstallerLauncher::Start(const std::wstring& program, const std::wstring& arguments, const std::wstring& folder,
-                              bool wait) {
+bool InstallerLauncher::Verified(const std::wstring& program) {
+  // A file this launcher has just checked is not hashed a second time.
+  if (!program.empty() && program == verified_) return true;
+  const PackageVerdict verdict = CheckPackageSignature(signatures_, program, PackagePublisher());
+  if (verdict.startable) {
+    verified_ = program;
+    return true;
+  }
+  verified_.clear();
+  files_.RemoveFile(program);
+  wchar_t result[16];
+  std::swprintf(result, sizeof result / sizeof result[0], L"0x%08X", static_cast<unsigned>(verdict.result));
+  log_.Write(L"LaunchInstaller - Signature check failed, not started and removed: " + program + L" (result " +
+             result + L")");
+  return false;
+}
+
+LaunchResult InstallerLauncher::Start(const std::wstring& program, const std::wstring& arguments,
+                                      const std::wstring& folder, bool wait) {
+  if (!Verified(program)) return LaunchResult::kNotVerified;
   const std::wstring commandLine = CommandLine(program, arguments);
-  if (wait) return RunAndWait(commandLine, folder);
-  return shell_.StartProcess(commandLine, folder, false).has_value();
+  const bool started = wait ? RunAndWait(commandLine, folder) : shell_.StartProcess(commandLine, folder, false).has_value();
+  return started ? LaunchResult::kStarted : LaunchResult::kNotStarted;
 }
 
 bool InstallerLauncher::RunAndWait(const std::wstring& commandLine, const std::wstring& folder) {
   return shell_.StartProcess(commandLine, folder, true).has_value();
 }
 
-void InstallerLauncher::LaunchInstaller(std::wstring& localPackagePath, bool minimalSetupOffered) {
+LaunchResult InstallerLauncher::LaunchInstaller(std::wstring& localPackagePath, bool minimalSetupOffered) {
   std::wstring workingFolder = WorkingFolder(localPackagePath);
   if (minimalSetupOffered) {
     const std::wstring unpackFolder = UnpackFolder(localPackagePath);
     shell_.CreateFolders(unpackFolder);
     // The extractor takes the rest of its command line after /D= as the folder.
-    Start(localPackagePath, L"/S /NCRC /D=" + unpackFolder, unpackFolder, true);
+    const LaunchResult unpacked = Start(localPackagePath, L"/S /NCRC /D=" + unpackFolder, unpackFolder, true);
+    if (unpacked == LaunchResult::kNotVerified) return unpacked;
     localPackagePath = unpackFolder + L"\\Setup.exe";
     workingFolder = unpackFolder;
   }
-  Start(localPackagePath, L"", workingFolder, false);
+  return Start(localPackagePath, L"", workingFolder, false);
 }
 
 }  // namespace quillo

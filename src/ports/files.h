@@ -30,6 +30,8 @@ class FilePort {
   virtual std::optional<uint64_t> FileSize(const std::wstring& path) = 0;
   // Opens the file for writing, others may read it meanwhile; null when it cannot be opened.
   virtual std::unique_ptr<WritableFile> OpenForWriting(const std::wstring& path, FileOpen mode) = 0;
+  // Deletes the file; false when it is still there (or never was).
+  virtual bool RemoveFile(const std::wstring& path) = 0;
 };
 
 }  // namespace quillo

@@ -61,7 +61,17 @@ TYPED_TEST_P(FilesContract, SizesPast4GiBAreWhole) {
   EXPECT_EQ(this->port().FileSize(path), size + 10);
 }
 
+TYPED_TEST_P(FilesContract, ARemovedFileIsGoneAndAMissingOneCannotBeRemoved) {
+  const std::wstring path = this->backend_.Path(L"rejected.bin");
+  ASSERT_TRUE(this->Append(path, FileOpen::kAlways, "bytes"));
+  EXPECT_TRUE(this->port().RemoveFile(path));
+  EXPECT_FALSE(this->port().FileSize(path));
+  EXPECT_FALSE(this->backend_.Read(path));
+  EXPECT_FALSE(this->port().RemoveFile(path));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FilesContract, AMissingFileHasNoSizeAndIsNotCreatedByOpeningAnExistingOne,
-                            WritingContinuesAtTheEndAndReplacingStartsEmpty, SizesPast4GiBAreWhole);
+                            WritingContinuesAtTheEndAndReplacingStartsEmpty, SizesPast4GiBAreWhole,
+                            ARemovedFileIsGoneAndAMissingOneCannotBeRemoved);
 
 }  // namespace quillo::contract

@@ -1,4 +1,5 @@
 #include "download/download_worker.h"
+#include "download/package_signature.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,7 +7,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "fakes/fake_signatures.h"
 #include "fakes/fake_ports.h"
+#include "fakes/test_files.h"
 
 namespace quillo {
 namespace {
@@ -41,6 +44,7 @@ class RecordingProgress final : public DownloadProgress {
   bool SectionOpen() override { return sectionOpen; }
   void RestoreButtonCaption() override { calls.push_back("caption"); }
   void HideButton() override { calls.push_back("hide button"); }
+  void ShowNotVerified() override { calls.push_back("not verified"); }
 
   // The calls that are not per-piece updates.
   std::vector<std::string> Milestones() const {
@@ -51,6 +55,13 @@ class RecordingProgress final : public DownloadProgress {
     return kept;
   }
 };
+
+// Every file carries the test publisher's good signature.
+fakes::FakeSignatures SignedByThePublisher() {
+  fakes::FakeSignatures signatures;
+  signatures.otherwise = fakes::FakeSignatures::SignedBy(PackagePublisher());
+  return signatures;
+}
 
 std::string Package(size_t size) {
   std::string bytes(size, '\0');
@@ -105,7 +116,8 @@ class DownloadWorkerTest : public testing::Test {
   UsageReporter usage_{network_, kEndpoints, log_};
   RunState state_;
   RecordingProgress progress_;
-  DownloadContext context_{network_, files_, system_, shell_, kEndpoints, usage_};
+  fakes::FakeSignatures signatures_ = SignedByThePublisher();
+  DownloadContext context_{network_, files_, system_, shell_, kEndpoints, usage_, signatures_, log_};
   std::unique_ptr<DownloadWorker> worker_;
 };
 
@@ -420,7 +432,8 @@ TEST(DownloadThreadsTest, AbandoningOneTypeLeavesTheOthersToFinish) {
     RunLog log{system};
     UsageReporter usage{network, kEndpoints, log};
     RecordingProgress progress;
-    DownloadContext context{network, files, system, shell, kEndpoints, usage};
+    fakes::FakeSignatures signatures = SignedByThePublisher();
+    DownloadContext context{network, files, system, shell, kEndpoints, usage, signatures, log};
     std::atomic<bool> reading{false};
     std::atomic<bool> release{false};
   };
@@ -502,6 +515,57 @@ TEST(DownloadStatusTest, SpeedAndMinutesLeftAsTheStatusLineShowsThem) {
   }
 }
 
+// A package that is not the vendor's, signed, is never started: it is
+// removed, the window is told and goes idle, and neither the survey page
+// nor the install hit goes out.
+TEST_F(DownloadWorkerTest, APackageThatFailsItsSignatureCheckIsRemovedAndNothingStarts) {
+  struct Case {
+    const char* name;
+    SignatureCheck check;
+    WorkerVariant variant;
+    DownloadKind kind;
+  };
+  const Case cases[] = {
+      {"driver, no signature", {0x800B0100, L""}, WorkerVariant::kMainDriver, DownloadKind::kDriver},
+      {"driver, changed after signing", {0x80096010, L""}, WorkerVariant::kMainDriver, DownloadKind::kDriver},
+      {"feature, another publisher", fakes::FakeSignatures::SignedBy(L"Quillo Other Publisher"),
+       WorkerVariant::kFeature, DownloadKind::kRapidline},
+      {"classic driver, untrusted root", {0x800B0109, L""}, WorkerVariant::kClassicDriver, DownloadKind::kDriver},
+  };
+  const auto logFolder = std::filesystem::path(testing::TempDir()) / "quillo-not-verified";
+  std::filesystem::create_directories(logFolder);
+  system_.tempPath = logFolder.wstring() + L"/";
+  ASSERT_TRUE(log_.Create());
+  log_.Enable();
+  network_.reachable.insert("http://web.test");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    files_.files.clear();
+    shell_.processes.clear();
+    shell_.openedUrls.clear();
+    progress_.calls.clear();
+    const size_t hitsBefore = Hits();
+    signatures_.checks[kLocal] = c.check;
+    state_.Flags(c.kind).downloading = true;
+
+    EXPECT_EQ(Run(Job(c.variant), c.kind), DownloadOutcome::kNotVerified);
+    EXPECT_EQ(files_.files.count(kLocal), 0u) << "removed, so the next download fetches it again";
+    EXPECT_THAT(shell_.processes, IsEmpty());
+    EXPECT_THAT(shell_.openedUrls, IsEmpty());
+    EXPECT_EQ(Hits(), hitsBefore);
+    ASSERT_FALSE(progress_.calls.empty());
+    EXPECT_EQ(progress_.calls.back(), "not verified");
+    EXPECT_FALSE(state_.Flags(c.kind).downloading);
+    EXPECT_FALSE(state_.Flags(c.kind).complete);
+  }
+  const std::string log = fakes::ReadBytes(log_.path());
+  EXPECT_NE(log.find("LaunchInstaller - Signature check failed, not started and removed: C:\\Temp\\pkg.exe "
+                     "(result 0x800B0100) \r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("(result 0x800B0004)"), std::string::npos) << "another publisher";
+}
+
 struct LaunchCase {
   const char* name;
   std::wstring path;
@@ -529,8 +593,13 @@ TEST(InstallerLaunchTest, CommandLinesAndFolders) {
   for (const LaunchCase& c : cases) {
     SCOPED_TRACE(c.name);
     fakes::FakeShell shell;
+    fakes::FakeFiles files;
+    fakes::FakeSignatures signatures = SignedByThePublisher();
+    fakes::FakeSystemInfo system;
+    RunLog log(system);
     std::wstring path = c.path;
-    InstallerLauncher(shell).LaunchInstaller(path, c.minimal);
+    EXPECT_EQ(InstallerLauncher(shell, files, signatures, log).LaunchInstaller(path, c.minimal),
+              LaunchResult::kStarted);
     std::vector<std::pair<std::wstring, std::wstring>> started;
     for (const auto& process : shell.processes) started.emplace_back(process.commandLine, process.currentDirectory);
     EXPECT_EQ(started, c.started);
@@ -543,11 +612,54 @@ TEST(InstallerLaunchTest, CommandLinesAndFolders) {
 TEST(InstallerLaunchTest, AFailedUnpackStillTriesTheSetupAndReportsNothing) {
   fakes::FakeShell shell;
   shell.processStartFails = true;
+  fakes::FakeFiles files;
+  fakes::FakeSignatures signatures = SignedByThePublisher();
+  fakes::FakeSystemInfo system;
+  RunLog log(system);
   std::wstring path = L"C:\\Temp\\pkg.exe";
-  InstallerLauncher launcher(shell);
-  launcher.LaunchInstaller(path, true);
+  InstallerLauncher launcher(shell, files, signatures, log);
+  EXPECT_EQ(launcher.LaunchInstaller(path, true), LaunchResult::kNotStarted);
   EXPECT_EQ(path, L"C:\\Temp\\pkg\\Setup.exe");
   EXPECT_FALSE(launcher.RunAndWait(L"x.exe", L"C:\\Temp"));
+}
+
+// Every program the launcher would start is checked first: a minimal
+// package that fails is never unpacked, and a Setup.exe that fails is not
+// started after a good unpack.
+TEST(InstallerLaunchTest, NothingUnverifiedIsUnpackedOrStarted) {
+  const std::wstring package = L"C:\\Temp\\pkg.exe";
+  const std::wstring setup = L"C:\\Temp\\pkg\\Setup.exe";
+  struct Case {
+    const char* name;
+    bool minimal;
+    std::vector<std::wstring> unsigned_;  // the rest carry the publisher's signature
+    LaunchResult result;
+    size_t started;
+    std::vector<std::wstring> removed;
+  };
+  const Case cases[] = {
+      {"full package, good", false, {}, LaunchResult::kStarted, 1, {}},
+      {"full package, bad", false, {package}, LaunchResult::kNotVerified, 0, {package}},
+      {"minimal package, bad archive", true, {package}, LaunchResult::kNotVerified, 0, {package}},
+      {"minimal package, bad Setup.exe", true, {setup}, LaunchResult::kNotVerified, 1, {setup}},
+      {"minimal package, good", true, {}, LaunchResult::kStarted, 2, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fakes::FakeShell shell;
+    fakes::FakeFiles files;
+    files.files[package].data = "archive";
+    files.files[setup].data = "setup";
+    fakes::FakeSignatures signatures = SignedByThePublisher();
+    for (const std::wstring& path : c.unsigned_) signatures.checks[path] = {0x800B0100, L""};
+    fakes::FakeSystemInfo system;
+    RunLog log(system);
+    std::wstring path = package;
+    EXPECT_EQ(InstallerLauncher(shell, files, signatures, log).LaunchInstaller(path, c.minimal), c.result);
+    EXPECT_EQ(shell.processes.size(), c.started);
+    for (const std::wstring& removed : c.removed) EXPECT_EQ(files.files.count(removed), 0u);
+    EXPECT_EQ(files.files.size(), 2 - c.removed.size());
+  }
 }
 
 }  // namespace

@@ -149,6 +149,7 @@ class FakeFiles final : public FilePort {
     return found->second.size();
   }
   std::unique_ptr<WritableFile> OpenForWriting(const std::wstring& path, FileOpen mode) override;
+  bool RemoveFile(const std::wstring& path) override { return files.erase(path) == 1; }
 };
 
 class FakeShell final : public ShellPort {

@@ -20,6 +20,7 @@
 #include "platform/win32/win32_ports.h"
 #include "usage/survey.h"
 #include "usage/usage_events.h"
+#include "win32/program_path.h"
 #include "win32/progress_window.h"
 #include "win32/vendor_server.h"
 
@@ -144,7 +145,8 @@ class DownloadTest : public testing::Test {
   UsageReporter usage_{network_, endpoints_, log_};
   RunState state_;
   WindowProgress window_;
-  DownloadContext context_{network_, files_, system_, shell_, endpoints_, usage_};
+  win32::Signature signatures_;
+  DownloadContext context_{network_, files_, system_, shell_, endpoints_, usage_, signatures_, log_};
   std::unique_ptr<DownloadWorker> worker_;
   std::wstring folder_;
   std::wstring launchLog_;
@@ -302,6 +304,69 @@ TEST_F(DownloadTest, AMinimalPackageIsUnpackedAndItsSetupStartedFromTheUnpackFol
                              "\"" + unpacked + "\\Setup.exe\"\t" + unpacked,
                          }));
   EXPECT_EQ(worker_->localPath(), Wide(unpacked) + L"\\Setup.exe");
+}
+
+// Only the test publisher's signed programs are started. Each bad package is
+// served by the download server, fails the real trust provider's check, is
+// removed and starts nothing; the window hears of it and the run log names
+// the file and the result.
+TEST_F(DownloadTest, APackageThatFailsItsSignatureCheckIsRemovedAndNotStarted) {
+  // The signed installer with one byte of its code changed.
+  std::string altered = served_;
+  altered[0x400] = static_cast<char>(altered[0x400] ^ 0x01);
+  WriteAll(quillo::test::WindowsPathFromEnvironment("QUILLO_VENDOR_DATA") + L"\\download\\fixtures\\altered.exe",
+           altered);
+  ASSERT_TRUE(log_.Create());
+  log_.Enable();
+  struct Case {
+    std::string path;
+    const char* result;
+  };
+  const Case cases[] = {
+      {"/fixtures/unsigned.exe", "0x800B0100"},
+      {"/fixtures/altered.exe", "0x80096010"},
+      {"/fixtures/other-publisher.exe", "0x800B0004"},
+      {"/fixtures/untrusted.exe", "0x800B0109"},
+  };
+  int shown = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    state_.driverDownloading = true;
+    EXPECT_EQ(Run(DriverJob(c.path)), DownloadOutcome::kNotVerified);
+    EXPECT_FALSE(files_.FileSize(Local(c.path))) << "removed";
+    EXPECT_EQ(window_.notVerifiedShown(), ++shown);
+    EXPECT_FALSE(state_.driverDownloading);
+    EXPECT_FALSE(state_.driverDownloadComplete);
+    const std::string record = "LaunchInstaller - Signature check failed, not started and removed: " +
+                               Narrow(Local(c.path)) + " (result " + c.result + ")";
+    EXPECT_NE(ReadAll(log_.path()).value_or("").find(record), std::string::npos) << record;
+  }
+  EXPECT_TRUE(Launches(0).empty());
+}
+
+TEST_F(DownloadTest, AMinimalPackageIsUnpackedOnlyWhenSignedAndItsSetupStartedOnlyWhenSigned) {
+  // A bad archive is never unpacked.
+  DownloadJob bad = DriverJob("/fixtures/unsigned.exe");
+  bad.minimalSetup = true;
+  EXPECT_EQ(Run(bad), DownloadOutcome::kNotVerified);
+  EXPECT_TRUE(Launches(0).empty());
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(folder_ + L"\\unsigned")));
+
+  // A good archive that unpacks an unsigned Setup.exe: the unpack runs, the Setup does not.
+  const std::wstring payload = folder_ + L"\\payload.exe";
+  WriteAll(payload, VendorServer::DataFile("download", "/fixtures/unsigned.exe"));
+  SetEnvironmentVariableW(L"QUILLO_SETUP_PAYLOAD", payload.c_str());
+  DownloadJob good = DriverJob(kMinimal);
+  good.minimalSetup = true;
+  const DownloadOutcome outcome = Run(good);
+  SetEnvironmentVariableW(L"QUILLO_SETUP_PAYLOAD", nullptr);
+  EXPECT_EQ(outcome, DownloadOutcome::kNotVerified);
+  const std::string unpacked = Folder() + "\\minimal";
+  EXPECT_EQ(Launches(1), (std::vector<std::string>{
+                             "\"" + Folder() + "\\minimal.exe\" /S /NCRC /D=" + unpacked + "\t" + unpacked,
+                         }));
+  EXPECT_FALSE(files_.FileSize(Wide(unpacked) + L"\\Setup.exe")) << "the unsigned Setup.exe is removed";
+  EXPECT_EQ(window_.notVerifiedShown(), 2);
 }
 
 TEST_F(DownloadTest, AFeatureInstallerFromTheVendorWebSiteIsStartedDirectly) {

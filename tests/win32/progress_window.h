@@ -87,6 +87,18 @@ class WindowProgress final : public DownloadProgress {
     });
   }
   void HideButton() override { Call([this] { ShowWindow(button_, SW_HIDE); }); }
+  // The program's windows show the popup; this one counts the call and goes idle.
+  void ShowNotVerified() override {
+    Call([this] {
+      SendMessageW(bar_, PBM_SETPOS, 0, 0);
+      SetWindowTextW(status_, L"");
+      ShowWindow(target_, SW_HIDE);
+      SetWindowTextW(button_, L"Download Now");
+      ShowWindow(button_, SW_SHOW);
+      ++notVerified_;
+    });
+  }
+  int notVerifiedShown() const { return notVerified_; }
 
  private:
   static constexpr UINT kRun = WM_APP + 1;
@@ -172,6 +184,7 @@ class WindowProgress final : public DownloadProgress {
   std::atomic<int> applied_{0};
   std::atomic<int> dropped_{0};
   std::atomic<bool> complete_{false};
+  std::atomic<int> notVerified_{0};
   std::atomic<bool> sectionOpen_{true};
 };
 

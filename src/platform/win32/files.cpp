@@ -51,4 +51,6 @@ std::unique_ptr<WritableFile> Files::OpenForWriting(const std::wstring& path, Fi
   return std::make_unique<Win32File>(file);
 }
 
+bool Files::RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != 0; }
+
 }  // namespace quillo::win32

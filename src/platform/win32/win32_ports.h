@@ -55,6 +55,7 @@ class Files final : public FilePort {
  public:
   std::optional<uint64_t> FileSize(const std::wstring& path) override;
   std::unique_ptr<WritableFile> OpenForWriting(const std::wstring& path, FileOpen mode) override;
+  bool RemoveFile(const std::wstring& path) override;
 };
 
 class Shell final : public ShellPort {
