@@ -51,6 +51,10 @@ std::unique_ptr<WritableFile> Files::OpenForWriting(const std::wstring& path, Fi
   return std::make_unique<Win32File>(file);
 }
 
-bool Files::RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != 0; }
+bool Files::RemoveFile(const std::wstring& path) {
+  // A read-only file is made writable first.
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileW(path.c_str()) != 0;
+}
 
 }  // namespace quillo::win32

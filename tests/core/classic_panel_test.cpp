@@ -1,0 +1,208 @@
+#include "classic/classic_panel.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fakes/fake_ports.h"
+#include "fakes/test_files.h"
+
+namespace quillo {
+namespace {
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::IsEmpty;
+using testing::Not;
+
+const Endpoints kEndpoints{L"web.test", L"support.test", L"dl.test", L"local.test", L"survey.test", L"ga.test"};
+constexpr char kSite[] = "http://web.test";
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// Records what the panel does to its window, one line per call.
+class RecordingView final : public ClassicPanelView {
+ public:
+  std::vector<std::string> calls;
+  int workersStarted = 0;
+  int workersEnded = 0;
+  std::function<void()> duringPopup;  // runs while the popup is open
+
+  void ShowNotice(const std::wstring& message, const std::wstring& graphics) override {
+    calls.push_back("notice " + Narrow(message) + " / " + Narrow(graphics));
+  }
+  void ShowPopup(const std::wstring& message) override {
+    calls.push_back("popup " + Narrow(message));
+    if (duringPopup) duringPopup();
+  }
+  void FocusProgress() override { calls.push_back("focus"); }
+  void RestyleProgress() override { calls.push_back("restyle"); }
+  void ShowProgress(uint16_t maximum) override { calls.push_back("show progress " + std::to_string(maximum)); }
+  void SetProgressPosition(int32_t position) override { calls.push_back("position " + std::to_string(position)); }
+  void PaintButton(bool running) override { calls.push_back(running ? "button cancel" : "button download"); }
+  void SetTargetLine(const std::wstring& text) override { calls.push_back("target " + Narrow(text)); }
+  void SetStatusLine(const std::wstring& text) override { calls.push_back("status " + Narrow(text)); }
+  void Repaint(bool withButton) override { calls.push_back(withButton ? "repaint with button" : "repaint"); }
+  void StartWorker() override {
+    calls.push_back("start worker");
+    ++workersStarted;
+  }
+  void EndWorker() override {
+    calls.push_back("end worker");
+    ++workersEnded;
+  }
+};
+
+class ClassicPanelTest : public testing::Test {
+ protected:
+  ClassicPanelTest() {
+    const auto folder = std::filesystem::path(testing::TempDir()) / "quillo-classic-panel";
+    std::filesystem::create_directories(folder);
+    system_.tempPath = folder.wstring() + L"/";
+    system_.tickCount = 4242;
+    system_.now = LocalTime{2026, 12, 10, 9, 30, 15, 0};
+    EXPECT_TRUE(log_.Create());
+    log_.Enable();
+    panel_.texts = {L"No connection", L"Download Cancelled", L"Not verified", L"Suite to C:\\Temp.", L"Velmora X1"};
+    panel_.progressMaximum = 431;
+  }
+
+  std::string Log() { return fakes::ReadBytes(log_.path()); }
+  // The analytics hits sent so far.
+  size_t Hits() {
+    size_t hits = 0;
+    for (const auto& request : network_.requests) hits += request.target.host == kEndpoints.analyticsCollector;
+    return hits;
+  }
+  void Ticks(int count) {
+    for (int i = 0; i < count; ++i) panel_.OnTimer();
+  }
+
+  fakes::FakeNetwork network_;
+  fakes::FakeSystemInfo system_;
+  RunLog log_{system_};
+  RunState state_;
+  UsageReporter usage_{network_, kEndpoints, log_};
+  RecordingView view_;
+  ClassicPanel panel_{network_, system_, kEndpoints, log_, state_, usage_, view_};
+};
+
+TEST_F(ClassicPanelTest, APressWithoutConnectionShowsTheNoticeAndStartsNothing) {
+  panel_.OnButton();
+  EXPECT_THAT(view_.calls, ElementsAre("notice No connection / Velmora X1"));
+  EXPECT_FALSE(panel_.downloadRunning());
+  EXPECT_FALSE(state_.classicDownloadActive);
+  EXPECT_EQ(Hits(), 0u);
+  EXPECT_THAT(Log(), Not(HasSubstr("Download is started")));
+
+  // The connection is back: the same button starts the download.
+  network_.reachable.insert(kSite);
+  view_.calls.clear();
+  panel_.OnButton();
+  EXPECT_THAT(view_.calls, ElementsAre("focus", "restyle", "show progress 431", "button cancel",
+                                       "target Suite to C:\\Temp.", "start worker"));
+  EXPECT_TRUE(panel_.downloadRunning());
+  EXPECT_FALSE(panel_.cancelRequested());
+  EXPECT_TRUE(state_.classicDownloadActive);
+  EXPECT_EQ(state_.downloadStartTick, 4242u);
+  EXPECT_EQ(state_.driverStartSecond, 9 * 3600 + 30 * 60 + 15);
+  EXPECT_EQ(Hits(), 1u) << "the download-start hit";
+  const std::string log = Log();
+  EXPECT_LT(log.find("Download is started...."), log.find("SendDldStartEvent - sending event params..."));
+  EXPECT_LT(log.find("SendDldStartEvent"), log.find("Starting the download thread...."));
+}
+
+TEST_F(ClassicPanelTest, ACancelStopsTheWorkerAndTheNextPressStartsANewOne) {
+  network_.reachable.insert(kSite);
+  panel_.OnButton();
+
+  // Without a connection a cancel is ignored and the download goes on.
+  network_.reachable.clear();
+  view_.calls.clear();
+  panel_.OnButton();
+  EXPECT_THAT(view_.calls, IsEmpty());
+  EXPECT_TRUE(panel_.downloadRunning());
+  EXPECT_FALSE(panel_.cancelRequested());
+
+  network_.reachable.insert(kSite);
+  panel_.OnButton();
+  EXPECT_THAT(view_.calls, ElementsAre("position 0", "button download", "restyle", "target ",
+                                       "status Download Cancelled"));
+  EXPECT_FALSE(panel_.downloadRunning());
+  EXPECT_TRUE(panel_.cancelRequested()) << "the worker stops on it";
+  EXPECT_EQ(view_.workersStarted, 1) << "a cancel never starts a worker";
+  EXPECT_THAT(Log(), HasSubstr("Download is Cancelled...."));
+
+  panel_.OnButton();
+  EXPECT_FALSE(panel_.cancelRequested()) << "the start clears the cancel request";
+  EXPECT_EQ(view_.workersStarted, 2);
+  EXPECT_TRUE(state_.classicDownloadActive);
+}
+
+TEST_F(ClassicPanelTest, TheConnectionIsProbedEveryTenthTickOfADownload) {
+  network_.reachable.insert(kSite);
+  Ticks(25);
+  EXPECT_THAT(network_.probes, IsEmpty()) << "no download, no probe";
+
+  panel_.OnButton();
+  network_.probes.clear();
+  Ticks(9);
+  EXPECT_THAT(network_.probes, IsEmpty());
+  Ticks(1);
+  EXPECT_THAT(network_.probes, ElementsAre(kSite));
+  Ticks(10);
+  EXPECT_EQ(network_.probes.size(), 2u);
+  EXPECT_TRUE(panel_.downloadRunning());
+}
+
+TEST_F(ClassicPanelTest, ALostConnectionEndsTheWorkerAndTellsTheUserOnce) {
+  network_.reachable.insert(kSite);
+  state_.connectivityTickCounter = 0;
+  panel_.OnButton();
+  network_.reachable.clear();
+  view_.calls.clear();
+  // The timer goes on firing while the popup is open: nothing is reported twice.
+  view_.duringPopup = [&] { Ticks(30); };
+  Ticks(10);
+  EXPECT_THAT(view_.calls, ElementsAre("position 0", "status ", "end worker", "position 0", "status ", "restyle",
+                                       "button download", "repaint", "popup No connection", "repaint with button"));
+  EXPECT_FALSE(panel_.downloadRunning());
+  EXPECT_FALSE(panel_.startRequested());
+  EXPECT_EQ(view_.workersEnded, 1);
+  EXPECT_THAT(Log(), HasSubstr("ThrowInternetError - lInternet Connection is lost. Throwing error dialog to user for "
+                               "his attention..."));
+
+  // Back online, the user can start again.
+  network_.reachable.insert(kSite);
+  panel_.OnButton();
+  EXPECT_TRUE(panel_.downloadRunning());
+  EXPECT_EQ(view_.workersStarted, 2);
+}
+
+TEST_F(ClassicPanelTest, AnUnverifiedPackageReturnsThePanelToIdleWithThePopup) {
+  network_.reachable.insert(kSite);
+  panel_.OnButton();
+  view_.calls.clear();
+  panel_.OnNotVerified();
+  EXPECT_THAT(view_.calls, ElementsAre("position 0", "status ", "target ", "restyle", "button download", "repaint",
+                                       "popup Not verified", "repaint with button"));
+  EXPECT_FALSE(panel_.downloadRunning());
+
+  // The timer no longer watches, and the next press downloads again.
+  network_.probes.clear();
+  Ticks(20);
+  EXPECT_THAT(network_.probes, IsEmpty());
+  panel_.OnButton();
+  EXPECT_TRUE(panel_.downloadRunning());
+  EXPECT_EQ(view_.workersStarted, 2);
+}
+
+TEST_F(ClassicPanelTest, ClosingAfterADownloadStartedLogsTheCancel) {
+  panel_.OnDownloadCancelled();
+  EXPECT_THAT(view_.calls, ElementsAre("position 0"));
+  EXPECT_THAT(Log(), HasSubstr("OnDownloadCancelled - Cancelled the download process"));
+}
+
+}  // namespace
+}  // namespace quillo
