@@ -278,7 +278,8 @@ DownloadOutcome DownloadWorker::Complete(int64_t totalBytes) {
 
 DownloadOutcome DownloadWorker::NotVerified() {
   flags_.complete = false;
-  flags_.downloading = false;
+  // The classic window's flag says a download was started in this run, and stays.
+  if (job_.variant != WorkerVariant::kClassicDriver) flags_.downloading = false;
   Show([](DownloadProgress& p) { p.ShowNotVerified(); });
   return abandoned_ ? DownloadOutcome::kAbandoned : DownloadOutcome::kNotVerified;
 }
@@ -306,9 +307,22 @@ void DownloadThreads::Start(int type, std::unique_ptr<DownloadWorker> worker) {
   Entry* raw = entry.get();
   entries_.push_back(std::move(entry));
   raw->thread = std::thread([this, raw] {
-    const DownloadOutcome outcome = raw->worker->Run();
+    {
+      // An earlier worker of the same type may still be finishing its last
+      // piece after a cancel: two workers never write one package at once.
+      std::unique_lock<std::mutex> wait(mutex_);
+      ended_.wait(wait, [this, raw] {
+        for (const auto& earlier : entries_) {
+          if (earlier.get() == raw) return true;
+          if (earlier->type == raw->type && !earlier->outcome) return false;
+        }
+        return true;
+      });
+    }
+    const DownloadOutcome outcome = raw->worker->abandoned() ? DownloadOutcome::kAbandoned : raw->worker->Run();
     std::lock_guard<std::mutex> done(mutex_);
     raw->outcome = outcome;
+    ended_.notify_all();
   });
 }
 

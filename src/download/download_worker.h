@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -160,7 +161,9 @@ class DownloadWorker {
 
 // The window's table of running workers with their types (0 to 5). Workers
 // stop cooperatively: a worker let go of finishes its current piece and ends
-// without touching the window again. The table waits for its workers when it
+// without touching the window again. A worker starts its download only once
+// the earlier workers of its type have ended, so that a cancelled worker's
+// last piece and a new worker never write one package together. The table waits for its workers when it
 // goes away.
 class DownloadThreads {
  public:
@@ -182,6 +185,7 @@ class DownloadThreads {
  private:
   struct Entry;
   std::mutex mutex_;
+  std::condition_variable ended_;
   std::vector<std::unique_ptr<Entry>> entries_;
 };
 

@@ -477,6 +477,57 @@ TEST(DownloadThreadsTest, AbandoningOneTypeLeavesTheOthersToFinish) {
   EXPECT_TRUE(state.rplDownloadComplete);
 }
 
+// A cancelled driver worker still finishing its piece and the new worker
+// of the next press never write the package together: the new one waits.
+TEST(DownloadThreadsTest, ANewWorkerOfATypeWaitsForTheCancelledOne) {
+  fakes::FakeNetwork network;
+  fakes::FakeFiles files;
+  fakes::FakeSystemInfo system;
+  fakes::FakeShell shell;
+  RunLog log{system};
+  UsageReporter usage{network, kEndpoints, log};
+  RecordingProgress first, second;
+  fakes::FakeSignatures signatures = SignedByThePublisher();
+  DownloadContext context{network, files, system, shell, kEndpoints, usage, signatures, log};
+  network.responses[kPath].body = Package(40000);
+  network.responses[kPath].answersRange = true;
+  network.reachable.insert("http://web.test");
+  std::atomic<bool> reading{false};
+  std::atomic<bool> release{false};
+  std::atomic<size_t> requestsWhileHeld{0};
+  network.beforeRead = [&](size_t request) {
+    if (request != 1 || network.requests[request].bodyBytesRead == 0 || release) return;
+    reading = true;
+    while (!release) std::this_thread::yield();
+  };
+  DownloadJob job;
+  job.variant = WorkerVariant::kClassicDriver;
+  job.host = L"dl.test";
+  job.requestPath = kPath;
+  job.localPath = kLocal;
+  RunState state;
+  std::atomic<bool> firstStopped{false};
+  std::atomic<bool> downloading{false}, complete{false};
+  std::atomic<int32_t> startSecond{0};
+  std::atomic<bool> secondStopped{false};
+
+  DownloadThreads threads;
+  threads.Start(0, std::make_unique<DownloadWorker>(
+                       context, job, DownloadFlags{downloading, firstStopped, complete, startSecond}, first));
+  while (!reading) std::this_thread::yield();
+  firstStopped = true;  // the user cancels and presses Download Now again at once
+  threads.Start(0, std::make_unique<DownloadWorker>(
+                       context, job, DownloadFlags{downloading, secondStopped, complete, startSecond}, second));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  requestsWhileHeld = network.requests.size();
+  release = true;
+  threads.WaitAll();
+
+  EXPECT_EQ(requestsWhileHeld, 2u) << "the second worker sent nothing while the first was still writing";
+  EXPECT_EQ(threads.Outcomes(), (std::vector<DownloadOutcome>{DownloadOutcome::kStopped, DownloadOutcome::kCompleted}));
+  EXPECT_EQ(files.files[kLocal].data, Package(40000)) << "the second resumed the first's file into the whole package";
+}
+
 struct StatusCase {
   const char* name;
   uint64_t received;
@@ -555,7 +606,8 @@ TEST_F(DownloadWorkerTest, APackageThatFailsItsSignatureCheckIsRemovedAndNothing
     EXPECT_EQ(Hits(), hitsBefore);
     ASSERT_FALSE(progress_.calls.empty());
     EXPECT_EQ(progress_.calls.back(), "not verified");
-    EXPECT_FALSE(state_.Flags(c.kind).downloading);
+    EXPECT_EQ(state_.Flags(c.kind).downloading.load(), c.variant == WorkerVariant::kClassicDriver)
+        << "the classic window's flag says a download was started in this run, and stays";
     EXPECT_FALSE(state_.Flags(c.kind).complete);
   }
   const std::string log = fakes::ReadBytes(log_.path());
