@@ -40,6 +40,7 @@ void ClassicPanel::OnButton() {
     log_.Write(L"Download is Cancelled....");
     view_.SetProgressPosition(0);
     cancelRequested_ = true;
+    view_.StopWorker();
     view_.PaintButton(false);
     downloadRunning_ = false;
     view_.RestyleProgress();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -38,6 +37,9 @@ class ClassicPanelView {
   // Starts the download worker; a worker still running from an earlier
   // start finishes before the new one touches the package.
   virtual void StartWorker() = 0;
+  // Tells the running worker to stop after its current piece; it shows the
+  // cancel in the panel itself.
+  virtual void StopWorker() = 0;
   // Lets go of the running worker without waiting for it: it touches neither
   // the window nor the package's installer again.
   virtual void EndWorker() = 0;
@@ -75,10 +77,12 @@ class ClassicPanel {
   // The worker's package failed its signature check and was removed.
   void OnNotVerified();
 
+  // The worker has ended its download and put the button's download picture back.
+  void OnDownloadEnded() { downloadRunning_ = false; }
+
   bool downloadRunning() const { return downloadRunning_; }
   bool startRequested() const { return startRequested_; }
-  // Read by the running worker after every piece.
-  std::atomic<bool>& cancelRequested() { return cancelRequested_; }
+  bool cancelRequested() const { return cancelRequested_; }
 
  private:
   bool Connected();
@@ -93,7 +97,7 @@ class ClassicPanel {
   ClassicPanelView& view_;
 
   bool downloadRunning_ = false;
-  std::atomic<bool> cancelRequested_{false};
+  bool cancelRequested_ = false;
   bool startRequested_ = false;
   bool connectionLossHandled_ = false;
 };

@@ -48,6 +48,7 @@ class RecordingView final : public ClassicPanelView {
     calls.push_back("start worker");
     ++workersStarted;
   }
+  void StopWorker() override { calls.push_back("stop worker"); }
   void EndWorker() override {
     calls.push_back("end worker");
     ++workersEnded;
@@ -127,10 +128,10 @@ TEST_F(ClassicPanelTest, ACancelStopsTheWorkerAndTheNextPressStartsANewOne) {
 
   network_.reachable.insert(kSite);
   panel_.OnButton();
-  EXPECT_THAT(view_.calls, ElementsAre("position 0", "button download", "restyle", "target ",
+  EXPECT_THAT(view_.calls, ElementsAre("position 0", "stop worker", "button download", "restyle", "target ",
                                        "status Download Cancelled"));
   EXPECT_FALSE(panel_.downloadRunning());
-  EXPECT_TRUE(panel_.cancelRequested()) << "the worker stops on it";
+  EXPECT_TRUE(panel_.cancelRequested());
   EXPECT_EQ(view_.workersStarted, 1) << "a cancel never starts a worker";
   EXPECT_THAT(Log(), HasSubstr("Download is Cancelled...."));
 
@@ -202,6 +203,29 @@ TEST_F(ClassicPanelTest, ClosingAfterADownloadStartedLogsTheCancel) {
   panel_.OnDownloadCancelled();
   EXPECT_THAT(view_.calls, ElementsAre("position 0"));
   EXPECT_THAT(Log(), HasSubstr("OnDownloadCancelled - Cancelled the download process"));
+}
+
+}  // namespace
+}  // namespace quillo
+
+namespace quillo {
+namespace {
+
+// Once the worker has finished and shows "Download Now" again, a press
+// starts a new download instead of cancelling one that has ended, and the
+// connection watch stops.
+TEST_F(ClassicPanelTest, APressAfterTheDownloadEndedStartsAnew) {
+  network_.reachable.insert(kSite);
+  panel_.OnButton();
+  panel_.OnDownloadEnded();
+  network_.probes.clear();
+  Ticks(20);
+  EXPECT_THAT(network_.probes, IsEmpty());
+  view_.calls.clear();
+  panel_.OnButton();
+  EXPECT_EQ(view_.workersStarted, 2);
+  EXPECT_THAT(view_.calls, testing::Contains("button cancel"));
+  EXPECT_THAT(view_.calls, Not(testing::Contains("stop worker")));
 }
 
 }  // namespace
