@@ -96,4 +96,14 @@ bool CQuilloUtilityApp::DownloadFeatureCatalogue() {
   return ports_.network.DownloadToFile(url, featureCataloguePath_) == 0;
 }
 
+MainWindowKind ChooseMainWindow(FeatureReader& reader, const StartupDecision& decision, CompatibleFeatures& features) {
+  for (const AdapterInfo& adapter : decision.vendorAdapters) {
+    if (reader.MatchFeatures(features, decision.featureCataloguePath, decision.processorBrand, adapter.deviceId,
+                             adapter.revisionId) == 0) {
+      break;
+    }
+  }
+  return features.empty() ? MainWindowKind::kClassic : MainWindowKind::kSectioned;
+}
+
 }  // namespace quillo

@@ -5,6 +5,7 @@
 
 #include "app/endpoints.h"
 #include "app/run_log.h"
+#include "catalog/features.h"
 #include "detect/adapters.h"
 #include "ports/ports.h"
 
@@ -22,6 +23,14 @@ struct StartupDecision {
   std::vector<AdapterInfo> vendorAdapters;
   std::wstring featureCataloguePath;
 };
+
+// Which window a machine that passed the start-up checks gets.
+enum class MainWindowKind { kSectioned, kClassic };
+
+// Matches the feature catalogue against the vendor's adapters in list order
+// until one has features (or the catalogue cannot be read): the sectioned
+// window when the map then holds any feature, the classic one otherwise.
+MainWindowKind ChooseMainWindow(FeatureReader& reader, const StartupDecision& decision, CompatibleFeatures& features);
 
 // "EndSilently", "AppleNotice", ...
 const wchar_t* DecisionName(StartupDecision::Kind kind);

@@ -7,7 +7,9 @@
 #include "app/run_log.h"
 #include "notices/error_notice.h"
 #include "platform/win32/win32_ports.h"
+#include "ui/classic/classic_window_win32.h"
 #include "ui/common/error_notice_win32.h"
+#include "usage/usage_events.h"
 
 namespace {
 
@@ -32,13 +34,15 @@ constexpr wchar_t kConnectionMessage[] =
 
 }  // namespace
 
-// The program's entry: set up the common controls, run the start-up checks
-// and act on their decision: a notice, or (to come) a main window.
+// The program's entry: set up the common controls and OLE (the classic
+// window hosts a web page), run the start-up checks and act on their
+// decision: a notice, or the window that fits the machine.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
   controls.dwICC = 0xFF;  // all standard control classes
   InitCommonControlsEx(&controls);
+  OleInitialize(nullptr);
 
   quillo::win32::DisplayDevices devices;
   quillo::win32::Registry registry;
@@ -47,9 +51,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   quillo::win32::Shell shell;
   quillo::win32::Resources resources;
   quillo::win32::XmlReaders xml;
+  quillo::win32::Files files;
+  quillo::win32::Signature signatures;
   const quillo::Ports ports{devices, registry, system, network, shell, resources, xml};
   quillo::RunLog log(system);
   quillo::NoticeState noticeState;
+  quillo::RunState state;
   const quillo::Endpoints& endpoints = quillo::BuiltInEndpoints();
 
   // The notice in one of its start-up modes; the result of its modal run.
@@ -78,10 +85,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     case Kind::kConnectionNotice:
       showNotice(false, kConnectionMessage);
       ExitProcess(0);
+    case Kind::kOpenMainWindow: {
+      quillo::FeatureReader reader(xml);
+      quillo::CompatibleFeatures features;
+      // Until the sectioned window is in, the classic window serves every machine.
+      static_cast<void>(quillo::ChooseMainWindow(reader, decision, features));
+      quillo::UsageReporter usage(network, endpoints, log);
+      quillo::ui::OldUIDialog window(instance, {ports, files, signatures, endpoints, log, state, usage, noticeState});
+      window.DoModal(nullptr);
+      break;
+    }
     case Kind::kAppleNotice:
     case Kind::kEndSilently:
-    case Kind::kOpenMainWindow:
       break;
   }
+  OleUninitialize();
   return 0;
 }

@@ -46,6 +46,8 @@ class Dialog {
   void EndDialog(INT_PTR result);
 
   HWND hwnd() const { return hwnd_; }
+  // EndDialog was called; the run ends after the current message.
+  bool ending() const { return ending_; }
   HINSTANCE instance() const { return instance_; }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
 

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "ui/common/title_bar_win32.h"
+#include "ui/common/tooltips_win32.h"
 
 namespace quillo::ui {
 namespace {
@@ -83,8 +84,7 @@ LRESULT ErrorNotifyUI::OnInitDialog(WPARAM, LPARAM) {
     EnableWindow(Item(id), FALSE);
   }
 
-  tooltip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, instance(), nullptr);
+  tooltip_ = CreateDialogTooltip(hwnd(), instance());
   if (tooltip_ != nullptr) {
     AddTool(kProcessor, texts_.processor);
     AddTool(kGraphics, texts_.graphicsTip);
@@ -96,37 +96,10 @@ LRESULT ErrorNotifyUI::OnInitDialog(WPARAM, LPARAM) {
   return TRUE;
 }
 
-void ErrorNotifyUI::AddTool(int control, const std::wstring& text) {
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_IDISHWND;
-  tool.hwnd = hwnd();
-  tool.uId = reinterpret_cast<UINT_PTR>(Item(control));
-  std::wstring copy = text;
-  tool.lpszText = copy.data();
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
+void ErrorNotifyUI::AddTool(int control, const std::wstring& text) { AddTooltipTool(tooltip_, hwnd(), control, text); }
 
 bool ErrorNotifyUI::PreTranslateMessage(MSG& message) {
-  // The value boxes are disabled and get no mouse messages: feed the tooltip here.
-  if (message.message == WM_MOUSEMOVE && tooltip_ != nullptr) {
-    POINT point = message.pt;
-    auto under = reinterpret_cast<HWND>(SendMessageW(tooltip_, TTM_WINDOWFROMPOINT, 0, reinterpret_cast<LPARAM>(&point)));
-    if (under == hwnd()) {
-      // The system skips disabled windows here; the boxes are children of the notice.
-      POINT client = point;
-      ScreenToClient(hwnd(), &client);
-      under = ChildWindowFromPointEx(hwnd(), client, CWP_SKIPINVISIBLE);
-    }
-    if (under != nullptr) {
-      ScreenToClient(under, &point);
-      MSG relayed = message;
-      relayed.hwnd = under;
-      relayed.lParam = MAKELPARAM(point.x, point.y);
-      SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
-      SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
-    }
-  }
+  RelayMouseMoveToTooltip(tooltip_, hwnd(), message);
   return Dialog::PreTranslateMessage(message);
 }
 

@@ -1,0 +1,467 @@
+#include "ui/classic/classic_window_win32.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <array>
+
+#include "notices/title_bar.h"
+#include "ui/common/captions_win32.h"
+#include "ui/common/error_notice_win32.h"
+#include "ui/common/title_bar_win32.h"
+#include "ui/common/tooltips_win32.h"
+#include "usage/survey.h"
+
+namespace quillo::ui {
+namespace {
+
+constexpr int kIcon = 128;
+constexpr int kCloseBitmap = 145;
+constexpr UINT_PTR kWatchTimer = 1;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBarColour = RGB(242, 101, 34);
+constexpr LONG_PTR kStaticEdge = 0x20000;
+
+// The controls the repaint keeps painted, in the order they are repainted.
+constexpr int kLabelsAndLines[] = {classic::kGraphicsLabel, classic::kProcessorLabel, classic::kDriverLabel,
+                                   classic::kSystemLabel,   classic::kChipsetLink,     classic::kTargetLine,
+                                   classic::kStatusLine,    classic::kLogo,            classic::kSeparator};
+
+}  // namespace
+
+// One worker's calls, carried to the window's thread; dropped there once
+// the window has let go of the worker.
+class OldUIDialog::WorkerProgress final : public DownloadProgress {
+ public:
+  explicit WorkerProgress(OldUIDialog& window) : window_(window) {}
+  const DownloadWorker* worker = nullptr;
+
+  void SetProgressRange(int32_t maximum) override {
+    Call([=, this] { SendMessageW(window_.Item(classic::kProgress), PBM_SETRANGE32, 0, maximum); });
+  }
+  void SetProgressPosition(int32_t position) override {
+    Call([=, this] { window_.SetProgressPosition(position); });
+  }
+  void SetStatusText(const std::wstring& text) override { Call([&, this] { window_.SetStatusLine(text); }); }
+  void ShowPiece(int32_t position, const std::wstring& text) override {
+    Call([&, this] {
+      window_.SetProgressPosition(position);
+      window_.SetStatusLine(text);
+    });
+  }
+  void ShowDownloadComplete() override {
+    Call([this] { window_.SetStatusLine(window_.setup_.texts().downloadComplete); });
+  }
+  void ShowDownloadCancelled() override {
+    Call([this] { window_.SetStatusLine(window_.setup_.texts().cancelled); });
+  }
+  void HideTargetLine() override { Call([this] { ShowWindow(window_.Item(classic::kTargetLine), SW_HIDE); }); }
+  void ClearTargetLine() override { Call([this] { window_.SetTargetLine(L""); }); }
+  bool SectionOpen() override { return true; }
+  void RestoreButtonCaption() override {
+    Call([this] {
+      window_.PaintButton(false);
+      window_.panel_.OnDownloadEnded();
+    });
+  }
+  void HideButton() override { Call([this] { ShowWindow(window_.Item(classic::kDownload), SW_HIDE); }); }
+  void ShowNotVerified() override { Call([this] { window_.panel_.OnNotVerified(); }); }
+
+ private:
+  struct Carried {
+    const DownloadWorker* worker;
+    const std::function<void()>* action;
+  };
+  void Call(const std::function<void()>& action) {
+    Carried carried{worker, &action};
+    // A window that is gone answers at once.
+    SendMessageW(window_.hwnd(), kRunOnWindowThread, 0, reinterpret_cast<LPARAM>(&carried));
+  }
+  friend class OldUIDialog;
+  OldUIDialog& window_;
+};
+
+struct OldUIDialog::WorkerSlot {
+  explicit WorkerSlot(OldUIDialog& window) : progress(window) {}
+  std::atomic<bool> stopped{false};
+  std::atomic<bool> complete{false};
+  WorkerProgress progress;
+};
+
+OldUIDialog::OldUIDialog(HINSTANCE instance, ClassicContext context)
+    : Dialog(instance, 143),
+      context_(context),
+      setup_(context.ports, context.files, context.endpoints, context.log, context.state, context.usage),
+      panel_(context.ports.network, context.ports.system, context.endpoints, context.log, context.state, context.usage,
+             *this),
+      popup_(instance) {
+  icon_ = LoadIconW(instance, MAKEINTRESOURCEW(kIcon));
+}
+
+OldUIDialog::~OldUIDialog() {
+  threads_.AbandonAll();
+  threads_.WaitAll();
+  ReleaseResources();
+}
+
+bool OldUIDialog::Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  using W = OldUIDialog;
+  static constexpr std::array<ui::Route<W>, 23> kMessages = {{
+      OnMessage(WM_INITDIALOG, &W::OnInitDialog),
+      OnMessage(WM_CTLCOLORDLG, &W::OnCtlColor),
+      OnMessage(WM_CTLCOLORSTATIC, &W::OnCtlColor),
+      OnMessage(WM_CTLCOLOREDIT, &W::OnCtlColor),
+      OnMessage(WM_CTLCOLORBTN, &W::OnCtlColor),
+      OnMessage(WM_CTLCOLORLISTBOX, &W::OnCtlColor),
+      OnMessage(WM_CTLCOLORSCROLLBAR, &W::OnCtlColor),
+      OnMessage(WM_NCPAINT, &W::OnNcPaint),
+      OnMessage(WM_PAINT, &W::OnPaint),
+      OnMessage(WM_ACTIVATEAPP, &W::OnActivateApp),
+      OnMessage(WM_NCACTIVATE, &W::OnNcActivate),
+      OnMessage(WM_KEYUP, &W::OnKeyUp),
+      OnMessage(WM_LBUTTONDOWN, &W::OnLButtonDown),
+      OnMessage(WM_SHOWWINDOW, &W::OnShowWindow),
+      OnMessage(WM_SYSCOMMAND, &W::OnSysCommand),
+      OnMessage(WM_QUERYDRAGICON, &W::OnQueryDragIcon),
+      OnMessage(WM_NOTIFY, &W::OnNotify),
+      OnMessage(WM_TIMER, &W::OnTimer),
+      OnMessage(kDownloadCancelledMessage, &W::OnDownloadCancelled),
+      OnCommand(classic::kDownload, &W::OnDownloadButton),
+      OnMessage(WM_CLOSE, &W::OnClose),
+      OnMessage(WM_DESTROY, &W::OnDestroy),
+      OnMessage(kRunOnWindowThread, &W::OnRunOnWindowThread),
+  }};
+  return Dispatch<W>(kMessages, message, wParam, lParam, result);
+}
+
+void OldUIDialog::ExitWithNotice(const NoticeExit& exit) {
+  ShowNotice(exit.message, exit.graphicsText);
+  exitProcess(0);
+}
+
+LRESULT OldUIDialog::OnInitDialog(WPARAM, LPARAM) {
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+
+  if (auto exit = setup_.LoadCaptionsAndProbe()) {
+    ExitWithNotice(*exit);
+    return TRUE;
+  }
+
+  background_ = CreateSolidBrush(kWhite);
+  SetWindowLongW(hwnd(), GWL_STYLE, GetWindowLongW(hwnd(), GWL_STYLE) & ~WS_SYSMENU);
+  const std::wstring& code = setup_.texts().languageCode;
+  PaintDownloadButton(instance(), hwnd(), code);
+  closeBitmap_ = LoadBitmapW(instance(), MAKEINTRESOURCEW(kCloseBitmap));
+  AddCaptionButton(hwnd(), closeBitmap_);
+  SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  RECT window{};
+  GetWindowRect(hwnd(), &window);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  SetWindowPos(hwnd(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  if (browser_.Create(Item(classic::kBrowser))) {
+    browser_.Navigate(L"http://" + context_.endpoints.supportServer + L"/en-us/download/hcc?app=qlo");
+    browser_.SetSilent(true);
+  }
+
+  if (auto exit = setup_.Prepare()) {
+    ExitWithNotice(*exit);
+    return TRUE;
+  }
+  const ClassicTexts& texts = setup_.texts();
+
+  valueFont_ = CreatePointFont(11, L"Calibri");
+  labelFont_ = CreatePointFont(10.5, L"Calibri");
+  smallFont_ = CreatePointFont(8.5, L"Calibri");
+  for (int id : {classic::kProcessor, classic::kSystem, classic::kDriver, classic::kGraphics}) {
+    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(valueFont_), TRUE);
+  }
+  for (int id : {classic::kGraphicsLabel, classic::kProcessorLabel, classic::kDriverLabel, classic::kSystemLabel,
+                 classic::kStatusLine}) {
+    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_), TRUE);
+  }
+  for (int id : {classic::kChipsetLink, classic::kTargetLine}) {
+    SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(smallFont_), TRUE);
+  }
+  for (const auto& [id, text] : texts.controlTexts) SetDlgItemTextW(hwnd(), id, text.c_str());
+
+  panel_.texts = {texts.noConnection, texts.cancelled, texts.notVerified, texts.targetLine, texts.labelValue};
+  panel_.progressMaximum = static_cast<uint16_t>(setup_.offer().sizeMB & 0xFFFF);
+
+  const std::pair<int, const std::wstring*> values[] = {{classic::kDriver, &texts.driver},
+                                                        {classic::kProcessor, &texts.processor},
+                                                        {classic::kGraphics, &texts.graphics},
+                                                        {classic::kSystem, &texts.system}};
+  size_t box = 0;
+  for (const auto& [id, text] : values) {
+    SetDlgItemTextW(hwnd(), id, text->c_str());
+    boxes_[box++].Attach(Item(id));
+    EnableWindow(Item(id), FALSE);
+  }
+  SetTimer(hwnd(), kWatchTimer, 1000, nullptr);
+  status_.Attach(Item(classic::kStatusLine));
+
+  HWND progress = Item(classic::kProgress);
+  RestyleProgress();
+  SendMessageW(progress, PBM_SETBARCOLOR, 0, kBarColour);
+  SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, panel_.progressMaximum));
+  ShowWindow(progress, SW_HIDE);
+
+  tooltip_ = CreateDialogTooltip(hwnd(), instance());
+  if (tooltip_ != nullptr) {
+    AddTooltipTool(tooltip_, hwnd(), classic::kGraphics, texts.graphicsTip);
+    AddTooltipTool(tooltip_, hwnd(), classic::kSystem, texts.system);
+    AddTooltipTool(tooltip_, hwnd(), classic::kDriver, texts.driver);
+    AddTooltipTool(tooltip_, hwnd(), classic::kProcessor, texts.processor);
+  }
+  return TRUE;
+}
+
+bool OldUIDialog::PreTranslateMessage(MSG& message) {
+  RelayMouseMoveToTooltip(tooltip_, hwnd(), message);
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) return true;  // Enter starts nothing
+  const bool swallowed = Dialog::PreTranslateMessage(message);
+  switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_NCMOUSEHOVER:
+    case WM_MOUSEHOVER:
+    case WM_MOUSELEAVE:
+      if (hwnd() != nullptr && !ending()) RepaintControls(true);
+      break;
+    default:
+      break;
+  }
+  return swallowed;
+}
+
+void OldUIDialog::RepaintControls(bool withButton) {
+  HWND progress = Item(classic::kProgress);
+  InvalidateRect(progress, nullptr, TRUE);
+  SetFocus(progress);
+  if (browser_.hwnd() != nullptr) {
+    InvalidateRect(browser_.hwnd(), nullptr, TRUE);
+    EnableWindow(browser_.hwnd(), TRUE);
+  }
+  for (int id : {classic::kGraphics, classic::kSystem, classic::kDriver, classic::kProcessor}) {
+    InvalidateRect(Item(id), nullptr, TRUE);
+  }
+  for (int id : kLabelsAndLines) InvalidateRect(Item(id), nullptr, TRUE);
+  if (withButton) InvalidateRect(Item(classic::kDownload), nullptr, TRUE);
+}
+
+LRESULT OldUIDialog::OnCtlColor(WPARAM, LPARAM) {
+  DrawWindowFrame(hwnd());
+  return reinterpret_cast<LRESULT>(background_);
+}
+
+LRESULT OldUIDialog::OnNcPaint(WPARAM, LPARAM) {
+  RECT placement{};
+  GetWindowRect(hwnd(), &placement);
+  PaintGradientTitleBar(hwnd(), L"Velmora Quillo", ClassicWindowTitleRect(placement.right - placement.left));
+  return 0;
+}
+
+LRESULT OldUIDialog::OnPaint(WPARAM, LPARAM) {
+  if (IsIconic(hwnd())) {
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(hwnd(), &paint);
+    SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    DrawIcon(dc, (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+             (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, icon_);
+    EndPaint(hwnd(), &paint);
+    return 0;
+  }
+  return PassOn();
+}
+
+LRESULT OldUIDialog::OnActivateApp(WPARAM, LPARAM) {
+  RepaintControls(true);
+  return PassOn();
+}
+
+LRESULT OldUIDialog::OnNcActivate(WPARAM, LPARAM) {
+  RepaintControls(true);
+  // No default handling: the title bar is the program's own painting.
+  SendMessageW(hwnd(), WM_NCPAINT, 1, 0);
+  return TRUE;
+}
+
+LRESULT OldUIDialog::OnKeyUp(WPARAM, LPARAM) {
+  RepaintControls(true);
+  return PassOn();
+}
+
+LRESULT OldUIDialog::OnLButtonDown(WPARAM, LPARAM) {
+  RepaintControls(true);
+  return PassOn();
+}
+
+LRESULT OldUIDialog::OnShowWindow(WPARAM, LPARAM) {
+  RepaintControls(true);
+  return PassOn();
+}
+
+LRESULT OldUIDialog::OnSysCommand(WPARAM wParam, LPARAM) {
+  if (wParam >= 16 && wParam <= 31) return 0;
+  return PassOn();
+}
+
+LRESULT OldUIDialog::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(icon_); }
+
+LRESULT OldUIDialog::OnNotify(WPARAM, LPARAM lParam) {
+  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+  if (header->idFrom == classic::kChipsetLink && header->code == NM_CLICK) {
+    const auto* link = reinterpret_cast<const NMLINK*>(lParam);
+    context_.ports.shell.OpenUrl(link->item.szUrl);
+    return 0;
+  }
+  return PassOn();
+}
+
+LRESULT OldUIDialog::OnTimer(WPARAM, LPARAM) {
+  panel_.OnTimer();
+  return PassOn();
+}
+
+LRESULT OldUIDialog::OnDownloadCancelled(WPARAM, LPARAM) {
+  panel_.OnDownloadCancelled();
+  return 0;
+}
+
+LRESULT OldUIDialog::OnDownloadButton(WPARAM, LPARAM) {
+  panel_.OnButton();
+  return 0;
+}
+
+LRESULT OldUIDialog::OnClose(WPARAM, LPARAM) {
+  // Handled at once: the window is gone before a posted message would arrive.
+  if (context_.state.classicDownloadActive) SendMessageW(hwnd(), kDownloadCancelledMessage, 0, 0);
+  OpenSurveyOnClose(context_.ports.shell, context_.log,
+                    SurveyAddress(context_.endpoints, context_.usage.SurveyQuery()));
+  return PassOn();
+}
+
+LRESULT OldUIDialog::OnDestroy(WPARAM, LPARAM) {
+  KillTimer(hwnd(), kWatchTimer);
+  // Workers still running are let go of: they touch the window no more.
+  threads_.AbandonAll();
+  browser_.Destroy();
+  if (tooltip_ != nullptr) DestroyWindow(tooltip_);
+  tooltip_ = nullptr;
+  return PassOn();
+}
+
+LRESULT OldUIDialog::OnRunOnWindowThread(WPARAM, LPARAM lParam) {
+  const auto* carried = reinterpret_cast<const WorkerProgress::Carried*>(lParam);
+  if (carried->worker != nullptr && !carried->worker->abandoned()) (*carried->action)();
+  return 0;
+}
+
+void OldUIDialog::ShowNotice(const std::wstring& message, const std::wstring& graphicsText) {
+  ErrorNotifyUI notice(instance(), context_.ports, context_.log, context_.endpoints, context_.noticeState);
+  notice.SetCustomMessage(message, graphicsText);
+  notice.DoModal(hwnd());
+}
+
+void OldUIDialog::ShowPopup(const std::wstring& message) {
+  popup_.message = message;
+  popup_.DoModal(hwnd());
+}
+
+void OldUIDialog::FocusProgress() {
+  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(classic::kProgress)), TRUE);
+}
+
+void OldUIDialog::RestyleProgress() {
+  HWND progress = Item(classic::kProgress);
+  SetWindowTheme(progress, L"", L"");
+  SetWindowLongPtrW(progress, GWL_EXSTYLE, GetWindowLongPtrW(progress, GWL_EXSTYLE) | kStaticEdge);
+  SendMessageW(progress, PBM_SETBKCOLOR, 0, kWhite);
+}
+
+void OldUIDialog::ShowProgress(uint16_t maximum) {
+  HWND progress = Item(classic::kProgress);
+  SendMessageW(progress, PBM_SETBARCOLOR, 0, kBarColour);
+  SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, maximum));
+  ShowWindow(progress, SW_SHOW);
+}
+
+void OldUIDialog::SetProgressPosition(int32_t position) {
+  SendMessageW(Item(classic::kProgress), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void OldUIDialog::PaintButton(bool running) {
+  if (running) {
+    PaintCancelButton(instance(), hwnd(), setup_.texts().languageCode);
+  } else {
+    PaintDownloadButton(instance(), hwnd(), setup_.texts().languageCode);
+  }
+}
+
+void OldUIDialog::SetTargetLine(const std::wstring& text) {
+  HWND target = Item(classic::kTargetLine);
+  SetWindowTextW(target, text.c_str());
+  if (!text.empty()) ShowWindow(target, SW_SHOW);
+}
+
+void OldUIDialog::SetStatusLine(const std::wstring& text) {
+  if (status_.hwnd() != nullptr) {
+    status_.SetText(text);
+  } else {
+    SetDlgItemTextW(hwnd(), classic::kStatusLine, text.c_str());
+  }
+}
+
+void OldUIDialog::Repaint(bool withButton) {
+  UpdateWindow(Item(classic::kGraphics));
+  for (int id : {classic::kGraphics, classic::kSystem, classic::kDriver, classic::kProcessor, classic::kProgress}) {
+    InvalidateRect(Item(id), nullptr, TRUE);
+  }
+  for (int id : kLabelsAndLines) InvalidateRect(Item(id), nullptr, TRUE);
+  if (withButton) InvalidateRect(Item(classic::kDownload), nullptr, TRUE);
+}
+
+void OldUIDialog::StartWorker() {
+  const DriverOffer& offer = setup_.offer();
+  DownloadJob job;
+  job.variant = WorkerVariant::kClassicDriver;
+  job.host = context_.endpoints.downloadServer;
+  job.requestPath = offer.packagePath;
+  job.localPath = offer.localPackagePath;
+  job.referrer = offer.referrer;
+  job.sizeMB = offer.sizeMB;
+  job.minimalSetup = setup_.minimalSetupOffered();
+
+  auto slot = std::make_unique<WorkerSlot>(*this);
+  DownloadContext download{context_.ports.network, context_.files,      context_.ports.system,
+                           context_.ports.shell,   context_.endpoints,  context_.usage,
+                           context_.signatures,    context_.log};
+  DownloadFlags flags{context_.state.classicDownloadActive, slot->stopped, slot->complete,
+                      context_.state.driverStartSecond};
+  auto worker = std::make_unique<DownloadWorker>(download, job, flags, slot->progress);
+  slot->progress.worker = worker.get();
+  slots_.push_back(std::move(slot));
+  threads_.Start(0, std::move(worker));
+}
+
+void OldUIDialog::StopWorker() {
+  if (!slots_.empty()) slots_.back()->stopped = true;
+}
+
+void OldUIDialog::EndWorker() { threads_.Abandon(0); }
+
+void OldUIDialog::ReleaseResources() {
+  DeleteGdiObject(background_);
+  DeleteGdiObject(valueFont_);
+  DeleteGdiObject(labelFont_);
+  DeleteGdiObject(smallFont_);
+  DeleteGdiObject(closeBitmap_);
+}
+
+}  // namespace quillo::ui
