@@ -22,6 +22,7 @@
 #include "usage/usage_events.h"
 #include "win32/program_path.h"
 #include "win32/progress_window.h"
+#include "win32/test_io.h"
 #include "win32/vendor_server.h"
 
 namespace quillo {
@@ -55,24 +56,9 @@ std::string Sha256(const std::string& bytes) {
   return hex;
 }
 
-std::optional<std::string> ReadAll(const std::wstring& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes) {
-  std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
+using test::Lines;
+using test::ReadAll;
+using test::WriteAll;
 
 // The tests' download folder has blanks in its name, as "Documents and
 // Settings" had: a command line must keep the program path whole.

@@ -411,11 +411,8 @@ void OldUIDialog::SetTargetLine(const std::wstring& text) {
 }
 
 void OldUIDialog::SetStatusLine(const std::wstring& text) {
-  if (status_.hwnd() != nullptr) {
-    status_.SetText(text);
-  } else {
-    SetDlgItemTextW(hwnd(), classic::kStatusLine, text.c_str());
-  }
+  // The control keeps its background; the window's colour answer paints it with the text.
+  SetDlgItemTextW(hwnd(), classic::kStatusLine, text.c_str());
 }
 
 void OldUIDialog::Repaint(bool withButton) {

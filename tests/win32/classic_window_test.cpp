@@ -1,0 +1,370 @@
+// The classic window on the demo machine, against the vendor server: what it
+// shows once initialised, a download from Download Now to the started setup,
+// a package that fails its signature check, a connection lost during a
+// download, and a start without connection. Each is driven from inside the
+// window's modal run, as a person would drive it.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_ports.h"
+#include "ui/classic/classic_window_win32.h"
+#include "win32/test_io.h"
+#include "win32/vendor_server.h"
+
+namespace quillo::ui {
+namespace {
+
+using test::Lines;
+using test::ReadAll;
+using test::VendorServer;
+
+const std::wstring kMinimalPackage = L"velmora-graphics-31.0.101.4502-minimal.exe";
+const std::string kServedMinimal = "/demo/velmora-graphics-31.0.101.4502-minimal.exe";
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
+  return narrow;
+}
+
+std::wstring ItemText(HWND dialog, int id) {
+  wchar_t text[1024] = L"";
+  GetDlgItemTextW(dialog, id, text, 1024);
+  return text;
+}
+
+bool Visible(HWND dialog, int id) { return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// The shell records the pages it is asked to open and starts programs for real.
+class RecordingShell final : public ShellPort {
+ public:
+  std::vector<std::wstring> pages;
+  bool OpenUrl(const std::wstring& url) override {
+    pages.push_back(url);
+    return true;
+  }
+  std::optional<uint32_t> StartProcess(const std::wstring& commandLine, const std::wstring& folder,
+                                       bool wait) override {
+    return real_.StartProcess(commandLine, folder, wait);
+  }
+  int32_t CreateFolders(const std::wstring& path) override { return real_.CreateFolders(path); }
+  uint32_t RegisterMessage(const std::wstring& name) override { return real_.RegisterMessage(name); }
+  MutexResult CreateNamedMutex(const std::wstring& name) override { return real_.CreateNamedMutex(name); }
+
+ private:
+  win32::Shell real_;
+};
+
+// Steps run inside the modal run, each once its condition holds; a step
+// that waits too long ends the window, and the test names it.
+class Script {
+ public:
+  struct Step {
+    std::string waitingFor;
+    std::function<bool()> ready;
+    std::function<void()> action;
+  };
+  Script(OldUIDialog& window, std::vector<Step> steps) : window_(window), steps_(std::move(steps)) {
+    current_ = this;
+    started_ = std::chrono::steady_clock::now();
+    timer_ = SetTimer(nullptr, 0, 100, &Script::Tick);
+  }
+  ~Script() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  // Empty when every step ran; otherwise what the script was waiting for.
+  std::string stuckAt;
+  bool done() const { return next_ == steps_.size(); }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (current_ != nullptr) current_->Advance();
+  }
+  void Advance() {
+    if (running_ || next_ >= steps_.size()) return;
+    running_ = true;  // a step's action may run a modal loop of its own
+    Step& step = steps_[next_];
+    if (!step.ready || step.ready()) {
+      ++next_;
+      started_ = std::chrono::steady_clock::now();
+      if (step.action) step.action();
+    } else if (std::chrono::steady_clock::now() - started_ > std::chrono::seconds(60)) {
+      stuckAt = step.waitingFor;
+      next_ = steps_.size();
+      CloseEverything();
+    }
+    running_ = false;
+  }
+  void CloseEverything() {
+    // A popup or notice of the window first, then the window.
+    HWND top = GetLastActivePopup(window_.hwnd());
+    if (top != nullptr && top != window_.hwnd()) PostMessageW(top, WM_COMMAND, IDCANCEL, 0);
+    window_.EndDialog(-3);
+  }
+  static inline Script* current_ = nullptr;
+  OldUIDialog& window_;
+  std::vector<Step> steps_;
+  size_t next_ = 0;
+  bool running_ = false;
+  std::chrono::steady_clock::time_point started_;
+  UINT_PTR timer_ = 0;
+};
+
+// A modal box of the program shown over the window: the popup (its message
+// is control 1077) or the notice (1068).
+HWND FindBox(int messageControl) {
+  HWND box = nullptr;
+  while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+    if (IsWindowVisible(box) && GetDlgItem(box, messageControl) != nullptr) return box;
+  }
+  return nullptr;
+}
+
+class ClassicWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    OleInitialize(nullptr);  // as the program's entry does: the page below the panel needs it
+    ASSERT_TRUE(VendorServer::SetFaults(""));
+    temp_ = system_.TempPath();
+    launchLog_ = temp_ + L"classic-launches.log";
+    DeleteFileW(launchLog_.c_str());
+    SetEnvironmentVariableW(L"QUILLO_LAUNCH_LOG", launchLog_.c_str());
+    // Each test downloads afresh.
+    DeleteFileW((temp_ + kMinimalPackage).c_str());
+    window_.exitProcess = [this](UINT code) {
+      exitCode_ = code;
+      window_.EndDialog(-2);
+    };
+  }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"QUILLO_LAUNCH_LOG", nullptr);
+    EXPECT_TRUE(VendorServer::SetFaults(""));
+    OleUninitialize();
+  }
+
+  std::vector<std::string> Launches() { return Lines(ReadAll(launchLog_).value_or("")); }
+  std::string RunLog() { return ReadAll(temp_ + L"VelmoraQuillo.log").value_or(""); }
+  HWND Window() { return window_.hwnd(); }
+  void Press(int id) { PostMessageW(Window(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+  void Close() { PostMessageW(Window(), WM_CLOSE, 0, 0); }
+
+  win32::DisplayDevices devices_;
+  win32::Registry registry_;
+  win32::SystemInfo system_;
+  win32::Network network_;
+  RecordingShell shell_;
+  win32::Resources resources_;
+  win32::XmlReaders xml_;
+  win32::Files files_;
+  win32::Signature signatures_;
+  Ports ports_{devices_, registry_, system_, network_, shell_, resources_, xml_};
+  quillo::RunLog log_{system_};
+  RunState state_;
+  UsageReporter usage_{network_, BuiltInEndpoints(), log_};
+  NoticeState noticeState_;
+  OldUIDialog window_{GetModuleHandleW(nullptr),
+                      {ports_, files_, signatures_, BuiltInEndpoints(), log_, state_, usage_, noticeState_}};
+  std::wstring temp_;
+  std::wstring launchLog_;
+  std::optional<UINT> exitCode_;
+};
+
+TEST_F(ClassicWindowTest, ShowsTheMachineAndTheBestDriverAndKeepsEnterFromStartingAnything) {
+  struct Seen {
+    std::wstring graphics, processor, driver, system, driverLabel, chipsetClass, chipsetUrl;
+    bool boxesDisabled = false, systemMenu = true, progressVisible = true;
+    int tools = 0;
+    std::vector<std::wstring> tips;
+  } seen;
+  Script script(window_, {
+      {"the window", [&] { return IsWindowVisible(Window()) != FALSE; },
+       [&] {
+         HWND w = Window();
+         seen.graphics = ItemText(w, 1054);
+         seen.processor = ItemText(w, 1055);
+         seen.driver = ItemText(w, 1058);
+         seen.system = ItemText(w, 1059);
+         seen.driverLabel = ItemText(w, 1056);
+         seen.boxesDisabled = !IsWindowEnabled(GetDlgItem(w, 1054)) && !IsWindowEnabled(GetDlgItem(w, 1055)) &&
+                              !IsWindowEnabled(GetDlgItem(w, 1058)) && !IsWindowEnabled(GetDlgItem(w, 1059));
+         seen.systemMenu = (GetWindowLongW(w, GWL_STYLE) & WS_SYSMENU) != 0;
+         seen.progressVisible = Visible(w, 1012);
+         wchar_t name[64] = L"";
+         GetClassNameW(GetDlgItem(w, 1060), name, 64);
+         seen.chipsetClass = name;
+         LITEM item{};
+         item.mask = LIF_ITEMINDEX | LIF_URL;
+         item.iLink = 0;
+         if (SendMessageW(GetDlgItem(w, 1060), LM_GETITEM, 0, reinterpret_cast<LPARAM>(&item))) {
+           seen.chipsetUrl = item.szUrl;
+         }
+         seen.tools = static_cast<int>(SendMessageW(window_.tooltip(), TTM_GETTOOLCOUNT, 0, 0));
+         for (int i = 0; i < seen.tools; ++i) {
+           wchar_t text[512] = L"";
+           TTTOOLINFOW tool{};
+           tool.cbSize = sizeof tool;
+           tool.lpszText = text;
+           SendMessageW(window_.tooltip(), TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tool));
+           seen.tips.push_back(text);
+         }
+         // Enter, through the modal loop as a key press, starts nothing.
+         PostMessageW(GetDlgItem(w, 1061), WM_KEYDOWN, VK_RETURN, 0);
+       }},
+      {"the page below the panel to be asked for",
+       [] {
+         const std::vector<std::string> support = VendorServer::RequestLines("support");
+         return std::find(support.begin(), support.end(), "GET /en-us/download/hcc?app=qlo HTTP/1.1") !=
+                support.end();
+       },
+       [&] { Close(); }},
+  });
+  window_.DoModal(nullptr);
+  ASSERT_EQ(script.stuckAt, "");
+  EXPECT_FALSE(exitCode_.has_value());
+
+  EXPECT_EQ(seen.graphics, L"Velmora Prism 7A10 Graphics");
+  EXPECT_FALSE(seen.processor.empty());
+  EXPECT_EQ(seen.driver, kMinimalPackage);
+  EXPECT_EQ(seen.system, L"Windows 10 64-bit");
+  EXPECT_EQ(seen.driverLabel, L"The best Driver for this device is:") << "the caption table's text";
+  EXPECT_TRUE(seen.boxesDisabled);
+  EXPECT_FALSE(seen.systemMenu);
+  EXPECT_FALSE(seen.progressVisible);
+  EXPECT_EQ(seen.chipsetClass, L"SysLink");
+  EXPECT_EQ(seen.chipsetUrl, L"http://" + BuiltInEndpoints().supportServer + L"/en-us/download/chipset?os=Windows");
+  EXPECT_EQ(seen.tools, 4);
+  EXPECT_EQ(seen.tips, (std::vector<std::wstring>{L"Velmora Prism 7A10 Graphics", L"Windows 10 64-bit",
+                                                  kMinimalPackage, seen.processor}));
+
+  EXPECT_FALSE(window_.panel().downloadRunning()) << "Enter started no download";
+  EXPECT_TRUE(Launches().empty());
+  // The working files are gone; the close opened the survey page.
+  for (const wchar_t* name : {L"result.xml", L"QuilloENU.xml", L"CompatibleFeatures.xml"}) {
+    EXPECT_EQ(GetFileAttributesW((temp_ + name).c_str()), INVALID_FILE_ATTRIBUTES) << Narrow(name);
+  }
+  ASSERT_EQ(shell_.pages.size(), 1u);
+  EXPECT_EQ(shell_.pages[0].rfind(L"https://" + BuiltInEndpoints().surveyServer + L"/acc?", 0), 0u);
+  EXPECT_EQ(RunLog().find("OnDownloadCancelled"), std::string::npos) << "no download was started";
+}
+
+TEST_F(ClassicWindowTest, DownloadNowFetchesChecksUnpacksAndStartsTheSetup) {
+  const auto complete = [&] { return ItemText(Window(), 1065) == L"Download Complete" && Launches().size() >= 2; };
+  bool cancelShownWhileRunning = false;
+  Script script(window_, {
+      {"the window", [&] { return IsWindowVisible(Window()) != FALSE; }, [&] { Press(1061); }},
+      {"the download to start", [&] { return window_.panel().downloadRunning(); },
+       [&] { cancelShownWhileRunning = Visible(Window(), 1012); }},
+      {"the setup to start", complete, [&] { Close(); }},
+  });
+  window_.DoModal(nullptr);
+  ASSERT_EQ(script.stuckAt, "");
+
+  EXPECT_TRUE(cancelShownWhileRunning) << "the progress bar shows while the download runs";
+  const std::vector<std::string> launches = Launches();
+  ASSERT_EQ(launches.size(), 2u);
+  EXPECT_NE(launches[0].find(" /S /NCRC /D="), std::string::npos) << "the minimal package unpacks itself";
+  EXPECT_NE(launches[1].find("\\Setup.exe\""), std::string::npos);
+  EXPECT_EQ(ReadAll(temp_ + kMinimalPackage), VendorServer::DataFile("download", kServedMinimal));
+  EXPECT_FALSE(window_.panel().downloadRunning()) << "the finished download leaves the panel idle";
+  const std::string log = RunLog();
+  for (const char* record : {"Download is started....", "Starting the download thread....",
+                             "OnDownloadCancelled - Cancelled the download process"}) {
+    EXPECT_NE(log.find(record), std::string::npos) << record;
+  }
+  EXPECT_EQ(shell_.pages.size(), 2u) << "the survey page at the completion and at the close";
+}
+
+// A package that is not the vendor's signed one is removed, nothing is
+// started, the user is told, and the panel is idle for a new download.
+TEST_F(ClassicWindowTest, APackageThatFailsItsSignatureCheckIsRemovedAndReported) {
+  // A whole package is already there, one byte changed: the check sees it at once.
+  std::string tampered = VendorServer::DataFile("download", kServedMinimal);
+  ASSERT_FALSE(tampered.empty());
+  tampered[tampered.size() / 2] ^= 0x20;
+  test::WriteAll(temp_ + kMinimalPackage, tampered);
+
+  std::wstring popupMessage;
+  bool removedWhilePopupOpen = false;
+  Script script(window_, {
+      {"the window", [&] { return IsWindowVisible(Window()) != FALSE; }, [&] { Press(1061); }},
+      {"the popup", [] { return FindBox(1077) != nullptr; },
+       [&] {
+         HWND popup = FindBox(1077);
+         popupMessage = ItemText(popup, 1077);
+         removedWhilePopupOpen =
+             GetFileAttributesW((temp_ + kMinimalPackage).c_str()) == INVALID_FILE_ATTRIBUTES;
+         PostMessageW(popup, WM_COMMAND, IDOK, 0);
+       }},
+      {"the popup to close", [] { return FindBox(1077) == nullptr; }, [&] { Close(); }},
+  });
+  window_.DoModal(nullptr);
+  ASSERT_EQ(script.stuckAt, "");
+
+  EXPECT_EQ(popupMessage, L"The download could not be verified and was not started. Please try again later.");
+  EXPECT_TRUE(removedWhilePopupOpen);
+  EXPECT_TRUE(Launches().empty()) << "nothing was started";
+  EXPECT_FALSE(window_.panel().downloadRunning()) << "the panel is idle again";
+  EXPECT_NE(RunLog().find("LaunchInstaller - Signature check failed, not started and removed: "), std::string::npos);
+  EXPECT_EQ(shell_.pages.size(), 1u) << "only the close's survey page, none for the refused package";
+}
+
+TEST_F(ClassicWindowTest, ALostConnectionStopsTheDownloadAndTellsTheUser) {
+  std::wstring popupMessage;
+  Script script(window_, {
+      {"the window", [&] { return IsWindowVisible(Window()) != FALSE; },
+       [&] {
+         // The package comes slowly; then the vendor web site stops answering.
+         EXPECT_TRUE(VendorServer::SetFaults("download * rate 20000"));
+         Press(1061);
+       }},
+      {"the download to start", [&] { return window_.panel().downloadRunning(); },
+       [&] { EXPECT_TRUE(VendorServer::SetFaults("download * rate 20000\nvendor-web * refuse")); }},
+      {"the popup", [] { return FindBox(1077) != nullptr; },
+       [&] {
+         HWND popup = FindBox(1077);
+         popupMessage = ItemText(popup, 1077);
+         PostMessageW(popup, WM_COMMAND, IDOK, 0);
+       }},
+      {"the popup to close", [] { return FindBox(1077) == nullptr; }, [&] { Close(); }},
+  });
+  window_.DoModal(nullptr);
+  ASSERT_EQ(script.stuckAt, "");
+
+  EXPECT_NE(popupMessage.find(L"connect"), std::wstring::npos) << Narrow(popupMessage);
+  EXPECT_FALSE(window_.panel().downloadRunning());
+  EXPECT_TRUE(Launches().empty());
+  EXPECT_NE(RunLog().find("ThrowInternetError - lInternet Connection is lost. Throwing error dialog to user for his "
+                          "attention..."),
+            std::string::npos);
+}
+
+TEST_F(ClassicWindowTest, WithoutAConnectionTheNoticeIsShownAndTheProcessEnds) {
+  ASSERT_TRUE(VendorServer::SetFaults("vendor-web * refuse"));
+  std::wstring noticeMessage;
+  Script script(window_, {
+      {"the notice", [] { return FindBox(1068) != nullptr; },
+       [&] {
+         HWND notice = FindBox(1068);
+         noticeMessage = ItemText(notice, 1068);
+         PostMessageW(notice, WM_COMMAND, 1074, 0);
+       }},
+  });
+  window_.DoModal(nullptr);
+  ASSERT_EQ(script.stuckAt, "");
+  EXPECT_EQ(exitCode_, 0u);
+  EXPECT_NE(noticeMessage.find(L"connect"), std::wstring::npos) << Narrow(noticeMessage);
+  EXPECT_TRUE(shell_.pages.empty()) << "no survey: the window never opened";
+}
+
+}  // namespace
+}  // namespace quillo::ui
