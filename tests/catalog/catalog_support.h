@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "fakes/fake_ports.h"
 #include "ports/xml_reader.h"
@@ -109,6 +111,22 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+// A string table as the program carries it: UTF-16 with a byte-order mark.
+inline std::vector<uint8_t> CaptionTable(const std::map<int, std::wstring>& captions) {
+  std::wstring xml = L"\uFEFF<?xml version=\"1.0\" encoding=\"utf-16\"?>\r\n<Root><Language Name=\"Test\" "
+                     L"Align=\"Left\" ID=\"TST\"><Products><Product Name=\"QuilloUtility\" ID=\"QLU\">\r\n";
+  for (const auto& [value, text] : captions) {
+    xml += L"<Caption ID=\"IDS_X\" Value=\"" + std::to_wstring(value) + L"\">" + text + L"</Caption>\r\n";
+  }
+  xml += L"</Product></Products></Language></Root>\r\n";
+  std::vector<uint8_t> bytes;
+  for (wchar_t c : xml) {
+    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<uint8_t>((c >> 8) & 0xFF));
+  }
+  return bytes;
+}
 
 // The processor brand string as the CPUID brand leaves give it.
 inline void SetProcessorBrand(fakes::FakeSystemInfo& system, const std::string& brand) {

@@ -13,6 +13,7 @@
 namespace quillo {
 namespace {
 
+using catalog_tests::CaptionTable;
 using catalog_tests::FileBytes;
 using catalog_tests::PlatformXmlReaders;
 using catalog_tests::SetProcessorBrand;
@@ -24,22 +25,6 @@ const std::wstring kXpPage =
     L"http://support.test/en-us/download/desktop?os=Windows%20XP%20-%20Professional/Home&RenderOnServer=true";
 const std::wstring kVista64Page = L"http://support.test/en-us/download/desktop?os=Windows%20Vista%20-%2064";
 const std::wstring kVista32Page = L"http://support.test/en-us/download/desktop?os=Windows%20Vista%20-%2032";
-
-// A string table as the program carries it: UTF-16 with a byte-order mark.
-std::vector<uint8_t> Table(const std::map<int, std::wstring>& captions) {
-  std::wstring xml = L"\uFEFF<?xml version=\"1.0\" encoding=\"utf-16\"?>\r\n<Root><Language Name=\"Test\" "
-                     L"Align=\"Left\" ID=\"TST\"><Products><Product Name=\"QuilloUtility\" ID=\"QLU\">\r\n";
-  for (const auto& [value, text] : captions) {
-    xml += L"<Caption ID=\"IDS_X\" Value=\"" + std::to_wstring(value) + L"\">" + text + L"</Caption>\r\n";
-  }
-  xml += L"</Product></Products></Language></Root>\r\n";
-  std::vector<uint8_t> bytes;
-  for (wchar_t c : xml) {
-    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-    bytes.push_back(static_cast<uint8_t>((c >> 8) & 0xFF));
-  }
-  return bytes;
-}
 
 const std::map<int, std::wstring> kEnglish = {
     {125, L"No supported hardware."}, {126, L"Unsupported system."}, {128, L"Graphics Hardware:"},
@@ -67,7 +52,7 @@ const DisplayDevice kOther = Device(L"PCI\\VEN_10AB&DEV_0F00&SUBSYS_00011AB0&REV
 struct Rig {
   Rig() {
     fake.system.tempPath = temp.WithSeparator();
-    fake.resources.resources[{151, L"BINARY"}] = Table(kEnglish);
+    fake.resources.resources[{151, L"BINARY"}] = CaptionTable(kEnglish);
     SetProcessorBrand(fake.system, "   Velmora Core V5 2.4GHz ");
   }
   NoticeTexts Show(const NoticeRequest& request = {}) {
@@ -240,7 +225,7 @@ TEST(ErrorNoticeTest, ReadsTheTableOfTheUsersLanguage) {
   rig.fake.devices.devices = {kOther};
   rig.fake.system.uiLanguage = 1031;
   rig.fake.resources.resources[{150, L"BINARY"}] =
-      Table({{125, L"Keine unterst\u00fctzte Hardware."}, {128, L"Grafikhardware:"}, {138, L"Velmora Quillo"}});
+      CaptionTable({{125, L"Keine unterst\u00fctzte Hardware."}, {128, L"Grafikhardware:"}, {138, L"Velmora Quillo"}});
   const NoticeTexts texts = rig.Show();
   EXPECT_EQ(texts.message, L"Keine unterst\u00fctzte Hardware.");
   EXPECT_EQ(texts.graphicsLabel, L"Grafikhardware:");
