@@ -253,8 +253,12 @@ void OldUIDialog::RepaintControls(bool withButton) {
   if (withButton) InvalidateRect(Item(classic::kDownload), nullptr, TRUE);
 }
 
-LRESULT OldUIDialog::OnCtlColor(WPARAM, LPARAM) {
+LRESULT OldUIDialog::OnCtlColor(WPARAM, LPARAM lParam) {
   DrawWindowFrame(hwnd());
+  // Some link controls delete the brush they are given: theirs is the stock one.
+  if (reinterpret_cast<HWND>(lParam) == Item(classic::kChipsetLink)) {
+    return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+  }
   return reinterpret_cast<LRESULT>(background_);
 }
 
