@@ -184,3 +184,41 @@ TEST(ProgramStartTest, TheConnectionNoticeShowsAndTheProgramEndsWithZeroWhenItCl
 }
 
 }  // namespace
+
+// A machine that passes the start-up checks gets the window with the driver
+// panel; closing it ends the run with exit code 0.
+TEST(ProgramStartTest, TheMainWindowOpensOnTheDemoMachineAndTheRunEndsWhenItCloses) {
+  ASSERT_TRUE(quillo::test::VendorServer::SetFaults(""));
+  SetEnvironmentVariableW(L"QUILLO_REPORT_DECISION", nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process));
+
+  HWND window = nullptr;
+  for (int waited = 0; window == nullptr && waited < 300; ++waited) {
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(candidate, &owner);
+      if (owner == process.dwProcessId && IsWindowVisible(candidate) && GetDlgItem(candidate, 1061) != nullptr) {
+        window = candidate;
+      }
+    }
+    if (window == nullptr) Sleep(100);
+  }
+  ASSERT_NE(window, nullptr) << "no window with Download Now appeared";
+  wchar_t driver[256] = L"";
+  GetDlgItemTextW(window, 1058, driver, 256);
+  EXPECT_STREQ(driver, L"velmora-graphics-31.0.101.4502-minimal.exe") << "the demo catalogue's package";
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  GetExitCodeProcess(process.hProcess, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
