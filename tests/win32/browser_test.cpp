@@ -111,19 +111,20 @@ int CountChildren(HWND window) {
 }
 
 // The thread's visible top-level windows other than `own`: a dialog the page raised.
+struct WindowSearch {
+  HWND own;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK NoteVisibleWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<WindowSearch*>(data);
+  if (window != search->own && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> OtherVisibleWindows(HWND own) {
-  struct Search {
-    HWND own;
-    std::vector<HWND> found;
-  } search{own, {}};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM data) {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (window != s->own && IsWindowVisible(window)) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{own, {}};
+  EnumThreadWindows(GetCurrentThreadId(), NoteVisibleWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
