@@ -177,10 +177,13 @@ bool CWeb_explorer::Create(HWND host) {
 }
 
 void CWeb_explorer::Resize() {
-  if (host_ == nullptr || inPlace_ == nullptr) return;
+  // A control that asks for another place while being placed gets the same place.
+  if (host_ == nullptr || inPlace_ == nullptr || resizing_) return;
+  resizing_ = true;
   RECT area{};
   GetClientRect(host_, &area);
   inPlace_->SetObjectRects(&area, &area);
+  resizing_ = false;
 }
 
 bool CWeb_explorer::Navigate(const std::wstring& url) {

@@ -18,14 +18,16 @@ class BrowserSite;
 // a dialog, and drives it through its automation members.
 //
 // Threading: everything runs on the user-interface thread, which must have
-// called OleInitialize before Create (the program's entry does so once);
-// without it Create fails. The control loads its page asynchronously: no
-// call here waits for a page, and a page that never loads holds nothing up.
+// called OleInitialize before Create (the program's entry does so once): the
+// control lives in that thread's apartment and is driven by its message
+// loop. The control loads its page asynchronously: no call here waits for a
+// page, and a page that never loads holds nothing up.
 //
 // The control always fills the host's client area: the host is subclassed,
-// and each WM_SIZE it gets runs Resize, so the dialog only resizes the host. The host gets WS_CLIPCHILDREN so that its own painting
-// never covers the page. When the host is destroyed first, the control is
-// deactivated and released as part of that (as Destroy does).
+// and each WM_SIZE it gets runs Resize, so the dialog only resizes the host.
+// The host gets WS_CLIPCHILDREN so that its own painting never covers the
+// page. When the host is destroyed first, the control is deactivated and
+// released as part of that (as Destroy does).
 class CWeb_explorer {
  public:
   CWeb_explorer();
@@ -73,6 +75,7 @@ class CWeb_explorer {
   IOleObject* object_ = nullptr;
   IOleInPlaceObject* inPlace_ = nullptr;
   IDispatch* automation_ = nullptr;
+  bool resizing_ = false;
 };
 
 }  // namespace quillo::ui
