@@ -93,7 +93,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       quillo::UsageReporter usage(network, endpoints, log);
       quillo::ui::OldUIDialog window(instance, {ports, files, signatures, endpoints, log, state, usage, noticeState});
       window.DoModal(nullptr);
-      break;
+      // The run is over once the window closes: a worker still waiting on a
+      // stalled connection must not keep the process alive.
+      ExitProcess(0);
     }
     case Kind::kAppleNotice:
     case Kind::kEndSilently:

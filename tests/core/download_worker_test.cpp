@@ -423,20 +423,22 @@ TEST_F(DownloadWorkerTest, APackageOver4GiBResumesFromItsTrueSize) {
 
 // The window's table: workers run on their own threads; letting go of the
 // driver's leaves the others running to their end.
+// One worker's world for the thread-table tests: its fakes and its window.
+struct Side {
+  fakes::FakeNetwork network;
+  fakes::FakeFiles files;
+  fakes::FakeSystemInfo system;
+  fakes::FakeShell shell;
+  RunLog log{system};
+  UsageReporter usage{network, kEndpoints, log};
+  RecordingProgress progress;
+  fakes::FakeSignatures signatures = SignedByThePublisher();
+  DownloadContext context{network, files, system, shell, kEndpoints, usage, signatures, log};
+  std::atomic<bool> reading{false};
+  std::atomic<bool> release{false};
+};
+
 TEST(DownloadThreadsTest, AbandoningOneTypeLeavesTheOthersToFinish) {
-  struct Side {
-    fakes::FakeNetwork network;
-    fakes::FakeFiles files;
-    fakes::FakeSystemInfo system;
-    fakes::FakeShell shell;
-    RunLog log{system};
-    UsageReporter usage{network, kEndpoints, log};
-    RecordingProgress progress;
-    fakes::FakeSignatures signatures = SignedByThePublisher();
-    DownloadContext context{network, files, system, shell, kEndpoints, usage, signatures, log};
-    std::atomic<bool> reading{false};
-    std::atomic<bool> release{false};
-  };
   Side driver, feature;
   RunState state;
   for (Side* side : {&driver, &feature}) {
@@ -480,52 +482,44 @@ TEST(DownloadThreadsTest, AbandoningOneTypeLeavesTheOthersToFinish) {
 // A cancelled driver worker still finishing its piece and the new worker
 // of the next press never write the package together: the new one waits.
 TEST(DownloadThreadsTest, ANewWorkerOfATypeWaitsForTheCancelledOne) {
-  fakes::FakeNetwork network;
-  fakes::FakeFiles files;
-  fakes::FakeSystemInfo system;
-  fakes::FakeShell shell;
-  RunLog log{system};
-  UsageReporter usage{network, kEndpoints, log};
-  RecordingProgress first, second;
-  fakes::FakeSignatures signatures = SignedByThePublisher();
-  DownloadContext context{network, files, system, shell, kEndpoints, usage, signatures, log};
-  network.responses[kPath].body = Package(40000);
-  network.responses[kPath].answersRange = true;
-  network.reachable.insert("http://web.test");
-  std::atomic<bool> reading{false};
-  std::atomic<bool> release{false};
+  // Both workers download through one server into one file, each showing in a window of its own.
+  Side side;
+  RecordingProgress second;
+  side.network.responses[kPath].body = Package(40000);
+  side.network.responses[kPath].answersRange = true;
+  side.network.reachable.insert("http://web.test");
   std::atomic<size_t> requestsWhileHeld{0};
-  network.beforeRead = [&](size_t request) {
-    if (request != 1 || network.requests[request].bodyBytesRead == 0 || release) return;
-    reading = true;
-    while (!release) std::this_thread::yield();
+  side.network.beforeRead = [&](size_t request) {
+    if (request != 1 || side.network.requests[request].bodyBytesRead == 0 || side.release) return;
+    side.reading = true;
+    while (!side.release) std::this_thread::yield();
   };
   DownloadJob job;
   job.variant = WorkerVariant::kClassicDriver;
   job.host = L"dl.test";
   job.requestPath = kPath;
   job.localPath = kLocal;
-  RunState state;
-  std::atomic<bool> firstStopped{false};
+  std::atomic<bool> firstStopped{false}, secondStopped{false};
   std::atomic<bool> downloading{false}, complete{false};
   std::atomic<int32_t> startSecond{0};
-  std::atomic<bool> secondStopped{false};
 
   DownloadThreads threads;
   threads.Start(0, std::make_unique<DownloadWorker>(
-                       context, job, DownloadFlags{downloading, firstStopped, complete, startSecond}, first));
-  while (!reading) std::this_thread::yield();
+                       side.context, job, DownloadFlags{downloading, firstStopped, complete, startSecond},
+                       side.progress));
+  while (!side.reading) std::this_thread::yield();
   firstStopped = true;  // the user cancels and presses Download Now again at once
   threads.Start(0, std::make_unique<DownloadWorker>(
-                       context, job, DownloadFlags{downloading, secondStopped, complete, startSecond}, second));
+                       side.context, job, DownloadFlags{downloading, secondStopped, complete, startSecond}, second));
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  requestsWhileHeld = network.requests.size();
-  release = true;
+  requestsWhileHeld = side.network.requests.size();
+  side.release = true;
   threads.WaitAll();
 
   EXPECT_EQ(requestsWhileHeld, 2u) << "the second worker sent nothing while the first was still writing";
   EXPECT_EQ(threads.Outcomes(), (std::vector<DownloadOutcome>{DownloadOutcome::kStopped, DownloadOutcome::kCompleted}));
-  EXPECT_EQ(files.files[kLocal].data, Package(40000)) << "the second resumed the first's file into the whole package";
+  EXPECT_EQ(side.files.files[kLocal].data, Package(40000))
+      << "the second resumed the first's file into the whole package";
 }
 
 struct StatusCase {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "win32/program_path.h"
@@ -127,30 +128,63 @@ TEST(ProgramStartTest, TheConnectionStepsDecideBetweenTheMainWindowAndTheConnect
   EXPECT_TRUE(quillo::test::VendorServer::SetFaults(""));
 }
 
+// The program started as a user starts it (no decision report), and the
+// dialog it shows.
+class RunningProgram {
+ public:
+  RunningProgram() {
+    SetEnvironmentVariableW(L"QUILLO_REPORT_DECISION", nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
+    started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &process_) != FALSE;
+  }
+  ~RunningProgram() {
+    if (!started_) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+  bool started() const { return started_; }
+
+  // The program's visible dialog that has control `id`, once it is there; null after 30 s.
+  HWND DialogWith(int id) {
+    for (int waited = 0; waited < 300; ++waited) {
+      HWND candidate = nullptr;
+      while ((candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(candidate, &owner);
+        if (owner == process_.dwProcessId && IsWindowVisible(candidate) && GetDlgItem(candidate, id) != nullptr) {
+          return candidate;
+        }
+      }
+      Sleep(100);
+    }
+    return nullptr;
+  }
+
+  // The exit code once the program has ended; empty when it runs on past 30 s.
+  std::optional<DWORD> ExitCode() {
+    if (WaitForSingleObject(process_.hProcess, 30000) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 1;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  bool started_ = false;
+};
+
 // Without the decision report the program acts on its decision: with the
 // vendor's web site refusing, it shows the connection notice and, once the
 // notice is closed, ends with exit code 0.
 TEST(ProgramStartTest, TheConnectionNoticeShowsAndTheProgramEndsWithZeroWhenItCloses) {
   ASSERT_TRUE(quillo::test::VendorServer::SetFaults("vendor-web * refuse"));
-  SetEnvironmentVariableW(L"QUILLO_REPORT_DECISION", nullptr);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
-  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                             &process));
-
-  // The notice of that process.
-  HWND notice = nullptr;
-  for (int waited = 0; notice == nullptr && waited < 300; ++waited) {
-    HWND candidate = nullptr;
-    while ((candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) != nullptr) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(candidate, &owner);
-      if (owner == process.dwProcessId && IsWindowVisible(candidate)) notice = candidate;
-    }
-    if (notice == nullptr) Sleep(100);
-  }
+  RunningProgram program;
+  ASSERT_TRUE(program.started());
+  HWND notice = program.DialogWith(1068);
   ASSERT_NE(notice, nullptr) << "no notice appeared";
   wchar_t message[512] = L"";
   GetDlgItemTextW(notice, 1068, message, 512);
@@ -159,12 +193,7 @@ TEST(ProgramStartTest, TheConnectionNoticeShowsAndTheProgramEndsWithZeroWhenItCl
   EXPECT_EQ(IsWindowEnabled(GetDlgItem(notice, 1073)), FALSE);
 
   SendMessageW(GetDlgItem(notice, 1074), BM_CLICK, 0, 0);
-  ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  EXPECT_EQ(exitCode, 0u);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
 
   // The notice started the run log and recorded its close.
   wchar_t temp[MAX_PATH] = L"";
@@ -189,36 +218,40 @@ TEST(ProgramStartTest, TheConnectionNoticeShowsAndTheProgramEndsWithZeroWhenItCl
 // panel; closing it ends the run with exit code 0.
 TEST(ProgramStartTest, TheMainWindowOpensOnTheDemoMachineAndTheRunEndsWhenItCloses) {
   ASSERT_TRUE(quillo::test::VendorServer::SetFaults(""));
-  SetEnvironmentVariableW(L"QUILLO_REPORT_DECISION", nullptr);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
-  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                             &process));
-
-  HWND window = nullptr;
-  for (int waited = 0; window == nullptr && waited < 300; ++waited) {
-    HWND candidate = nullptr;
-    while ((candidate = FindWindowExW(nullptr, candidate, L"#32770", nullptr)) != nullptr) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(candidate, &owner);
-      if (owner == process.dwProcessId && IsWindowVisible(candidate) && GetDlgItem(candidate, 1061) != nullptr) {
-        window = candidate;
-      }
-    }
-    if (window == nullptr) Sleep(100);
-  }
+  RunningProgram program;
+  ASSERT_TRUE(program.started());
+  HWND window = program.DialogWith(1061);
   ASSERT_NE(window, nullptr) << "no window with Download Now appeared";
   wchar_t driver[256] = L"";
   GetDlgItemTextW(window, 1058, driver, 256);
   EXPECT_STREQ(driver, L"velmora-graphics-31.0.101.4502-minimal.exe") << "the demo catalogue's package";
 
   PostMessageW(window, WM_CLOSE, 0, 0);
-  ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-  DWORD exitCode = 1;
-  GetExitCodeProcess(process.hProcess, &exitCode);
-  EXPECT_EQ(exitCode, 0u);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
+}
+
+// A download stalled on the connection does not keep the program alive
+// once its window is closed.
+TEST(ProgramStartTest, ClosingTheWindowEndsTheRunWhileADownloadIsStalled) {
+  ASSERT_TRUE(quillo::test::VendorServer::SetFaults("download * rate 1"));
+  // No whole package from an earlier test: this one must wait for its bytes.
+  wchar_t temp[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, temp);
+  DeleteFileW((std::wstring(temp) + L"velmora-graphics-31.0.101.4502-minimal.exe").c_str());
+  RunningProgram program;
+  ASSERT_TRUE(program.started());
+  HWND window = program.DialogWith(1061);
+  ASSERT_NE(window, nullptr) << "no window with Download Now appeared";
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(1061, BN_CLICKED), 0);
+  bool started = false;
+  for (int waited = 0; waited < 100 && !started; ++waited) {
+    started = (GetWindowLongW(GetDlgItem(window, 1012), GWL_STYLE) & WS_VISIBLE) != 0;
+    Sleep(100);
+  }
+  ASSERT_TRUE(started) << "the download did not start";
+  Sleep(1000);  // the worker is now waiting for the package's bytes
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
+  EXPECT_TRUE(quillo::test::VendorServer::SetFaults(""));
 }
