@@ -118,6 +118,8 @@ DownloadOutcome DownloadWorker::Run() {
     bytesDone = resumeOffset;
     if (totalBytes > 0 && resumeOffset >= totalBytes) {
       opened.request.reset();
+      // A whole package already here is checked before its completion shows.
+      if (!launcher_.Verified(job_.localPath)) return NotVerified();
       ShowComplete(resumeOffset);
       return Complete(totalBytes);
     }
@@ -136,6 +138,7 @@ DownloadOutcome DownloadWorker::Run() {
   if (ranged && status == 416 && (totalBytes == 0 || resumeOffset >= totalBytes)) {
     // Nothing left to send: the file is whole.
     opened.request.reset();
+    if (!launcher_.Verified(job_.localPath)) return NotVerified();
     ShowComplete(resumeOffset);
     return Complete(totalBytes > 0 ? totalBytes : resumeOffset);
   }
@@ -218,8 +221,7 @@ DownloadOutcome DownloadWorker::Complete(int64_t totalBytes) {
   if (!size || *size == 0) return DownloadOutcome::kIncomplete;
   // Nor on one that is not the vendor's, signed: that is checked before the
   // completion shows, and again before every start.
-  InstallerLauncher launcher(context_.shell, context_.files, context_.signatures, context_.log);
-  if (!launcher.Verified(job_.localPath)) return NotVerified();
+  if (!launcher_.Verified(job_.localPath)) return NotVerified();
 
   const auto survey = [&] {
     context_.shell.OpenUrl(SurveyAddress(context_.endpoints, context_.usage.SurveyQuery()));
@@ -271,7 +273,7 @@ DownloadOutcome DownloadWorker::Complete(int64_t totalBytes) {
   // The window may have let go while the usage hit was under way.
   if (abandoned_) return DownloadOutcome::kAbandoned;
   const LaunchResult launched =
-      launcher.LaunchInstaller(job_.localPath, job_.variant != WorkerVariant::kFeature && job_.minimalSetup);
+      launcher_.LaunchInstaller(job_.localPath, job_.variant != WorkerVariant::kFeature && job_.minimalSetup);
   if (launched == LaunchResult::kNotVerified) return NotVerified();
   return DownloadOutcome::kCompleted;
 }

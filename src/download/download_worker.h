@@ -126,7 +126,11 @@ inline constexpr size_t kPieceBytes = 5000;
 class DownloadWorker {
  public:
   DownloadWorker(DownloadContext context, DownloadJob job, DownloadFlags flags, DownloadProgress& progress)
-      : context_(context), job_(std::move(job)), flags_(flags), progress_(progress) {}
+      : context_(context),
+        job_(std::move(job)),
+        flags_(flags),
+        progress_(progress),
+        launcher_(context.shell, context.files, context.signatures, context.log) {}
 
   // Runs the download to its end on the calling thread.
   DownloadOutcome Run();
@@ -156,6 +160,9 @@ class DownloadWorker {
   DownloadJob job_;
   DownloadFlags flags_;
   DownloadProgress& progress_;
+  // Checks and starts the package; remembers the package that passed, so a
+  // large one is not hashed twice between its completion and its start.
+  InstallerLauncher launcher_;
   std::atomic<bool> abandoned_{false};
 };
 

@@ -612,6 +612,17 @@ TEST_F(DownloadWorkerTest, APackageThatFailsItsSignatureCheckIsRemovedAndNothing
   EXPECT_NE(log.find("(result 0x800B0004)"), std::string::npos) << "another publisher";
 }
 
+// A whole package already on disk that fails the check never shows as
+// complete: the user sees only the not-verified message.
+TEST_F(DownloadWorkerTest, AWholePackageThatFailsItsCheckIsNeverShownComplete) {
+  files_.files[kLocal].data = package_;
+  signatures_.checks[kLocal] = {0x80096010, L""};
+  EXPECT_EQ(Run(Job(WorkerVariant::kClassicDriver)), DownloadOutcome::kNotVerified);
+  EXPECT_THAT(progress_.Milestones(), ElementsAre("range 22", "not verified"));
+  EXPECT_EQ(files_.files.count(kLocal), 0u);
+  EXPECT_THAT(shell_.processes, IsEmpty());
+}
+
 struct LaunchCase {
   const char* name;
   std::wstring path;

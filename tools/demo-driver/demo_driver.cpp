@@ -12,12 +12,22 @@ namespace {
 
 constexpr int kDownloadButton = 1061;
 constexpr int kStatusLine = 1065;
+constexpr int kPopupMessage = 1077;
 
 // The utility's window that carries a download button.
 HWND FindUtilityWindow() {
   HWND window = nullptr;
   while ((window = FindWindowExW(nullptr, window, L"#32770", L"Velmora Quillo")) != nullptr) {
     if (GetDlgItem(window, kDownloadButton) != nullptr && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
+// A message box of the utility over its window, if one is open.
+HWND FindPopup() {
+  HWND popup = nullptr;
+  while ((popup = FindWindowExW(nullptr, popup, L"#32770", nullptr)) != nullptr) {
+    if (GetDlgItem(popup, kPopupMessage) != nullptr && IsWindowVisible(popup)) return popup;
   }
   return nullptr;
 }
@@ -52,9 +62,22 @@ int wmain(int argc, wchar_t** argv) {
   PostMessageW(window, WM_COMMAND, MAKEWPARAM(kDownloadButton, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(window, kDownloadButton)));
 
+  // A message the utility shows ends the demo download: it is read out and acknowledged.
+  bool told = false;
+  auto answerPopup = [&] {
+    HWND popup = FindPopup();
+    if (popup == nullptr) return false;
+    Say(L"demo: the utility says: " + ItemText(popup, kPopupMessage));
+    PostMessageW(popup, WM_COMMAND, IDOK, 0);
+    Sleep(500);
+    told = true;
+    return true;
+  };
+
   std::wstring last;
   bool complete = false;
   for (int i = 0; i < seconds * 10 && IsWindow(window); ++i) {
+    if (answerPopup()) break;
     const std::wstring status = ItemText(window, kStatusLine);
     if (status != last && !status.empty()) Say(L"demo: " + status);
     last = status;
@@ -64,7 +87,11 @@ int wmain(int argc, wchar_t** argv) {
     }
     Sleep(100);
   }
-  Sleep(3000);
+  // The setup is checked and started after the completion shows.
+  for (int i = 0; i < 30 && !told; ++i) {
+    if (answerPopup()) complete = false;
+    Sleep(100);
+  }
   Say(complete ? L"demo: closing the window" : L"demo: no complete download; closing the window");
   PostMessageW(window, WM_CLOSE, 0, 0);
   return complete ? 0 : 1;
