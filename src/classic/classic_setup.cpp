@@ -3,24 +3,12 @@
 #include "catalog/xml_passes.h"
 #include "detect/installed.h"
 #include "detect/system.h"
+#include "i18n/caption_keys.h"
 #include "i18n/language.h"
 #include "i18n/tables.h"
 
 namespace quillo {
 namespace {
-
-constexpr int kCaptionDriverCurrent = 127;
-constexpr int kCaptionGraphicsLabel = 128;
-constexpr int kCaptionSystemLabel = 129;
-constexpr int kCaptionProcessorLabel = 130;
-constexpr int kCaptionDriverLabel = 131;
-constexpr int kCaptionCancelled = 137;
-constexpr int kCaptionChipset = 140;
-constexpr int kCaptionTarget = 142;
-constexpr int kCaptionNoHardware = 144;
-constexpr int kCaptionNoConnection = 146;
-constexpr int kCaptionDownloadComplete = 147;
-constexpr int kCaptionNotVerified = 148;
 
 // Replaces the first "%s" of `text`; false when there is none.
 bool ReplaceFirst(std::wstring& text, const std::wstring& with) {
@@ -71,8 +59,8 @@ std::optional<NoticeExit> ClassicSetup::LoadCaptionsAndProbe() {
   captionTablePath_ = ExtractLocalizedXML(ports_.resources, texts_.languageCode, ports_.system.TempPath(), &detector_);
   CaptionWalk walk;
   LoadCaptionMap(ports_.xml, walk, captions_, captionTablePath_);
-  if (auto found = captions_.find(kCaptionNoConnection); found != captions_.end()) texts_.noConnection = found->second;
-  if (auto found = captions_.find(kCaptionDownloadComplete); found != captions_.end()) {
+  if (auto found = captions_.find(caption_keys::kNoConnection); found != captions_.end()) texts_.noConnection = found->second;
+  if (auto found = captions_.find(caption_keys::kDownloadComplete); found != captions_.end()) {
     texts_.downloadComplete = found->second;
   }
 
@@ -102,22 +90,22 @@ std::optional<NoticeExit> ClassicSetup::Prepare() {
 
   for (const auto& [id, caption] : captions_) {
     switch (id) {
-      case kCaptionGraphicsLabel: texts_.controlTexts.emplace_back(classic::kGraphicsLabel, caption); break;
-      case kCaptionSystemLabel: texts_.controlTexts.emplace_back(classic::kSystemLabel, caption); break;
-      case kCaptionProcessorLabel: texts_.controlTexts.emplace_back(classic::kProcessorLabel, caption); break;
-      case kCaptionDriverLabel: texts_.controlTexts.emplace_back(classic::kDriverLabel, caption); break;
-      case kCaptionDriverCurrent: texts_.driverCurrent = caption; break;
-      case kCaptionCancelled: texts_.cancelled = caption; break;
-      case kCaptionNoHardware: texts_.noHardware = caption; break;
-      case kCaptionNoConnection: texts_.noConnection = caption; break;
-      case kCaptionDownloadComplete: texts_.downloadComplete = caption; break;
-      case kCaptionNotVerified: texts_.notVerified = caption; break;
-      case kCaptionChipset:
+      case caption_keys::kGraphicsLabel: texts_.controlTexts.emplace_back(classic::kGraphicsLabel, caption); break;
+      case caption_keys::kSystemLabel: texts_.controlTexts.emplace_back(classic::kSystemLabel, caption); break;
+      case caption_keys::kProcessorLabel: texts_.controlTexts.emplace_back(classic::kProcessorLabel, caption); break;
+      case caption_keys::kBestDriverLabel: texts_.controlTexts.emplace_back(classic::kDriverLabel, caption); break;
+      case caption_keys::kDriverAlreadyExists: texts_.driverCurrent = caption; break;
+      case caption_keys::kDownloadCancelled: texts_.cancelled = caption; break;
+      case caption_keys::kNoDriver: texts_.noHardware = caption; break;
+      case caption_keys::kNoConnection: texts_.noConnection = caption; break;
+      case caption_keys::kDownloadComplete: texts_.downloadComplete = caption; break;
+      case caption_keys::kNotVerified: texts_.notVerified = caption; break;
+      case caption_keys::kChipsetLink:
         if (std::wstring link = ChipsetLinkText(caption, endpoints_); !link.empty()) {
           texts_.controlTexts.emplace_back(classic::kChipsetLink, std::move(link));
         }
         break;
-      case kCaptionTarget: texts_.targetLine = TargetLineText(caption, ports_.system.TempPath()); break;
+      case caption_keys::kTargetLine: texts_.targetLine = TargetLineText(caption, ports_.system.TempPath()); break;
       default: break;
     }
   }

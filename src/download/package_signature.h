@@ -11,10 +11,6 @@ namespace quillo {
 // is not the vendor: the trust provider's "subject not trusted".
 constexpr uint32_t kSignedByAnotherPublisher = 0x800B0004;
 
-// The main string table's caption that tells the user a package failed its
-// check and was not started.
-constexpr int32_t kNotVerifiedCaption = 148;
-
 // Whether a downloaded package may be started, and the result code that says
 // why not (0 when it may).
 struct PackageVerdict {

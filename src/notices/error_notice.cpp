@@ -4,6 +4,7 @@
 #include "detect/adapters.h"
 #include "detect/installed.h"
 #include "detect/system.h"
+#include "i18n/caption_keys.h"
 #include "i18n/language.h"
 #include "i18n/tables.h"
 
@@ -72,12 +73,12 @@ NoticeTexts PrepareNotice(const Ports& ports, RunLog& log, const Endpoints& endp
   std::wstring unsupportedText;
   for (const auto& [id, text] : captions) {
     switch (id) {
-      case kCaptionNoHardware: noHardwareText = text; break;
-      case kCaptionUnsupportedSystem: unsupportedText = text; break;
-      case kCaptionTitle: texts.title = text; break;
-      case kCaptionGraphicsLabel: texts.graphicsLabel = text; break;
-      case kCaptionSystemLabel: texts.systemLabel = text; break;
-      case kCaptionProcessorLabel: texts.processorLabel = text; break;
+      case caption_keys::kNoVendorHardware: noHardwareText = text; break;
+      case caption_keys::kUnsupportedSystem: unsupportedText = text; break;
+      case caption_keys::kTitle: texts.title = text; break;
+      case caption_keys::kGraphicsLabel: texts.graphicsLabel = text; break;
+      case caption_keys::kSystemLabel: texts.systemLabel = text; break;
+      case caption_keys::kProcessorLabel: texts.processorLabel = text; break;
       default: break;
     }
   }

@@ -23,14 +23,6 @@ struct NoticeRequest {
   std::wstring graphicsText;
 };
 
-// Captions of the string table the notice reads.
-inline constexpr int kCaptionNoHardware = 125;
-inline constexpr int kCaptionUnsupportedSystem = 126;
-inline constexpr int kCaptionGraphicsLabel = 128;
-inline constexpr int kCaptionSystemLabel = 129;
-inline constexpr int kCaptionProcessorLabel = 130;
-inline constexpr int kCaptionTitle = 138;
-
 // Everything the notice shows. A label the table lacks stays empty (the
 // dialog then keeps its template text).
 struct NoticeTexts {
