@@ -86,8 +86,7 @@ bool CQuilloUtilityApp::HasVendorAdapter() {
 }
 
 bool CQuilloUtilityApp::CheckInternetConnection() {
-  const std::wstring& host = endpoints_.vendorWebSite;
-  return ports_.network.CheckConnection("http://" + std::string(host.begin(), host.end()));
+  return VendorWebSiteReachable(ports_.network, endpoints_);
 }
 
 bool CQuilloUtilityApp::DownloadFeatureCatalogue() {

@@ -12,4 +12,9 @@ const Endpoints& BuiltInEndpoints() {
   return endpoints;
 }
 
+bool VendorWebSiteReachable(NetworkPort& network, const Endpoints& endpoints) {
+  const std::wstring& site = endpoints.vendorWebSite;
+  return network.CheckConnection("http://" + std::string(site.begin(), site.end()));
+}
+
 }  // namespace quillo

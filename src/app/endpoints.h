@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "ports/network.h"
+
 namespace quillo {
 
 // Host names of the servers the utility talks to. They are build
@@ -18,5 +20,8 @@ struct Endpoints {
 
 // The endpoints this build was configured with.
 const Endpoints& BuiltInEndpoints();
+
+// The connection probe: the vendor web site's root over HTTP, forcing a connection.
+bool VendorWebSiteReachable(NetworkPort& network, const Endpoints& endpoints);
 
 }  // namespace quillo

@@ -10,14 +10,9 @@ int32_t SecondOfDay(const LocalTime& now) { return now.hour * 3600 + now.minute 
 
 }  // namespace
 
-bool ClassicPanel::Connected() {
-  const std::wstring& site = endpoints_.vendorWebSite;
-  return network_.CheckConnection("http://" + std::string(site.begin(), site.end()));
-}
-
 void ClassicPanel::OnButton() {
   if (!downloadRunning_) {
-    startRequested_ = Connected();
+    startRequested_ = VendorWebSiteReachable(network_, endpoints_);
     if (!startRequested_) {
       view_.ShowNotice(texts.noConnection, texts.labelValue);
       return;
@@ -35,7 +30,7 @@ void ClassicPanel::OnButton() {
     state_.driverStartSecond = SecondOfDay(system_.Now());
     view_.SetTargetLine(texts.targetLine);
   } else {
-    startRequested_ = Connected();
+    startRequested_ = VendorWebSiteReachable(network_, endpoints_);
     if (!startRequested_) return;  // without a connection a cancel is ignored
     log_.Write(L"Download is Cancelled....");
     view_.SetProgressPosition(0);
@@ -57,7 +52,7 @@ void ClassicPanel::OnTimer() {
   if (!downloadRunning_) return;
   if (++state_.connectivityTickCounter < 10) return;
   state_.connectivityTickCounter = 0;
-  if (Connected() || connectionLossHandled_) return;
+  if (VendorWebSiteReachable(network_, endpoints_) || connectionLossHandled_) return;
   connectionLossHandled_ = true;
   startRequested_ = false;
   view_.SetProgressPosition(0);

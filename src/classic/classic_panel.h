@@ -85,7 +85,6 @@ class ClassicPanel {
   bool cancelRequested() const { return cancelRequested_; }
 
  private:
-  bool Connected();
   void ReportConnectionLost();
 
   NetworkPort& network_;

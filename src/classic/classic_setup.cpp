@@ -64,8 +64,7 @@ std::optional<NoticeExit> ClassicSetup::LoadCaptionsAndProbe() {
     texts_.downloadComplete = found->second;
   }
 
-  const std::wstring& site = endpoints_.vendorWebSite;
-  if (!ports_.network.CheckConnection("http://" + std::string(site.begin(), site.end()))) {
+  if (!VendorWebSiteReachable(ports_.network, endpoints_)) {
     return NoticeExit{texts_.noConnection, texts_.labelValue};
   }
   return std::nullopt;

@@ -256,8 +256,7 @@ DownloadOutcome DownloadWorker::Complete(int64_t totalBytes) {
       });
       break;
     case WorkerVariant::kClassicDriver: {
-      const std::wstring& site = context_.endpoints.vendorWebSite;
-      if (!context_.network.CheckConnection("http://" + std::string(site.begin(), site.end()))) {
+      if (!VendorWebSiteReachable(context_.network, context_.endpoints)) {
         return DownloadOutcome::kConnectionLost;
       }
       Show([](DownloadProgress& p) { p.HideTargetLine(); });
