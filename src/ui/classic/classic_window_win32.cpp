@@ -116,11 +116,11 @@ bool OldUIDialog::Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
       OnMessage(WM_CTLCOLORSCROLLBAR, &W::OnCtlColor),
       OnMessage(WM_NCPAINT, &W::OnNcPaint),
       OnMessage(WM_PAINT, &W::OnPaint),
-      OnMessage(WM_ACTIVATEAPP, &W::OnActivateApp),
+      OnMessage(WM_ACTIVATEAPP, &W::OnRepaintEvent),
       OnMessage(WM_NCACTIVATE, &W::OnNcActivate),
-      OnMessage(WM_KEYUP, &W::OnKeyUp),
-      OnMessage(WM_LBUTTONDOWN, &W::OnLButtonDown),
-      OnMessage(WM_SHOWWINDOW, &W::OnShowWindow),
+      OnMessage(WM_KEYUP, &W::OnRepaintEvent),
+      OnMessage(WM_LBUTTONDOWN, &W::OnRepaintEvent),
+      OnMessage(WM_SHOWWINDOW, &W::OnRepaintEvent),
       OnMessage(WM_SYSCOMMAND, &W::OnSysCommand),
       OnMessage(WM_QUERYDRAGICON, &W::OnQueryDragIcon),
       OnMessage(WM_NOTIFY, &W::OnNotify),
@@ -204,11 +204,10 @@ LRESULT OldUIDialog::OnInitDialog(WPARAM, LPARAM) {
   SetTimer(hwnd(), kWatchTimer, 1000, nullptr);
   status_.Attach(Item(classic::kStatusLine));
 
-  HWND progress = Item(classic::kProgress);
+  // The progress bar is styled, coloured and ranged as for a download, and hidden until one starts.
   RestyleProgress();
-  SendMessageW(progress, PBM_SETBARCOLOR, 0, kBarColour);
-  SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, panel_.progressMaximum));
-  ShowWindow(progress, SW_HIDE);
+  ShowProgress(panel_.progressMaximum);
+  ShowWindow(Item(classic::kProgress), SW_HIDE);
 
   tooltip_ = CreateDialogTooltip(hwnd(), instance());
   if (tooltip_ != nullptr) {
@@ -230,7 +229,7 @@ bool OldUIDialog::PreTranslateMessage(MSG& message) {
     case WM_NCMOUSEHOVER:
     case WM_MOUSEHOVER:
     case WM_MOUSELEAVE:
-      if (hwnd() != nullptr && !ending()) RepaintControls(true);
+      if (hwnd() != nullptr && !ending()) RepaintControls();
       break;
     default:
       break;
@@ -238,19 +237,13 @@ bool OldUIDialog::PreTranslateMessage(MSG& message) {
   return swallowed;
 }
 
-void OldUIDialog::RepaintControls(bool withButton) {
-  HWND progress = Item(classic::kProgress);
-  InvalidateRect(progress, nullptr, TRUE);
-  SetFocus(progress);
+void OldUIDialog::RepaintControls() {
+  SetFocus(Item(classic::kProgress));
   if (browser_.hwnd() != nullptr) {
     InvalidateRect(browser_.hwnd(), nullptr, TRUE);
     EnableWindow(browser_.hwnd(), TRUE);
   }
-  for (int id : {classic::kGraphics, classic::kSystem, classic::kDriver, classic::kProcessor}) {
-    InvalidateRect(Item(id), nullptr, TRUE);
-  }
-  for (int id : kLabelsAndLines) InvalidateRect(Item(id), nullptr, TRUE);
-  if (withButton) InvalidateRect(Item(classic::kDownload), nullptr, TRUE);
+  Repaint(true);
 }
 
 LRESULT OldUIDialog::OnCtlColor(WPARAM, LPARAM lParam) {
@@ -284,31 +277,16 @@ LRESULT OldUIDialog::OnPaint(WPARAM, LPARAM) {
   return PassOn();
 }
 
-LRESULT OldUIDialog::OnActivateApp(WPARAM, LPARAM) {
-  RepaintControls(true);
+LRESULT OldUIDialog::OnRepaintEvent(WPARAM, LPARAM) {
+  RepaintControls();
   return PassOn();
 }
 
 LRESULT OldUIDialog::OnNcActivate(WPARAM, LPARAM) {
-  RepaintControls(true);
+  RepaintControls();
   // No default handling: the title bar is the program's own painting.
   SendMessageW(hwnd(), WM_NCPAINT, 1, 0);
   return TRUE;
-}
-
-LRESULT OldUIDialog::OnKeyUp(WPARAM, LPARAM) {
-  RepaintControls(true);
-  return PassOn();
-}
-
-LRESULT OldUIDialog::OnLButtonDown(WPARAM, LPARAM) {
-  RepaintControls(true);
-  return PassOn();
-}
-
-LRESULT OldUIDialog::OnShowWindow(WPARAM, LPARAM) {
-  RepaintControls(true);
-  return PassOn();
 }
 
 LRESULT OldUIDialog::OnSysCommand(WPARAM wParam, LPARAM) {

@@ -75,11 +75,9 @@ class OldUIDialog : public Dialog, private ClassicPanelView {
   LRESULT OnCtlColor(WPARAM, LPARAM);
   LRESULT OnNcPaint(WPARAM, LPARAM);
   LRESULT OnPaint(WPARAM, LPARAM);
-  LRESULT OnActivateApp(WPARAM, LPARAM);
+  // Activation, key-up, click and show: the controls are repainted.
+  LRESULT OnRepaintEvent(WPARAM, LPARAM);
   LRESULT OnNcActivate(WPARAM, LPARAM);
-  LRESULT OnKeyUp(WPARAM, LPARAM);
-  LRESULT OnLButtonDown(WPARAM, LPARAM);
-  LRESULT OnShowWindow(WPARAM, LPARAM);
   LRESULT OnSysCommand(WPARAM, LPARAM);
   LRESULT OnQueryDragIcon(WPARAM, LPARAM);
   LRESULT OnNotify(WPARAM, LPARAM);
@@ -94,7 +92,7 @@ class OldUIDialog : public Dialog, private ClassicPanelView {
   void ExitWithNotice(const NoticeExit& exit);
   // Invalidates the panel's controls so the custom-drawn ones and the page
   // stay painted; the progress bar takes the focus.
-  void RepaintControls(bool withButton);
+  void RepaintControls();
   void ReleaseResources();
 
   // ClassicPanelView
