@@ -2,7 +2,8 @@
 
 #include <atomic>
 #include <cstdint>
-#include <map>
+#include <utility>
+#include <vector>
 
 namespace quillo {
 
@@ -12,6 +13,42 @@ struct Rect {
   int32_t right = 0;
   int32_t bottom = 0;
   friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// The main window's remembered control rectangles in client coordinates,
+// kept in the order they were recorded. A slot is a control ID, or one of
+// the extra slots below; the separator is recorded twice, and a lookup
+// finds a slot's first record.
+class HomeRects {
+ public:
+  // The feature-5 title and toggle where the layout moved them.
+  static constexpr int kMovedCastwellTitle = 0x10000 + 1030;
+  static constexpr int kMovedCastwellToggle = 0x10000 + 1031;
+
+  void Record(int slot, const Rect& rect) { slots_.emplace_back(slot, rect); }
+  // Overwrites the slot's first record, or records it.
+  void Set(int slot, const Rect& rect) {
+    for (auto& [key, value] : slots_) {
+      if (key == slot) {
+        value = rect;
+        return;
+      }
+    }
+    Record(slot, rect);
+  }
+  // The slot's rectangle; an empty one when it was never recorded.
+  Rect operator[](int slot) const {
+    for (const auto& [key, value] : slots_) {
+      if (key == slot) return value;
+    }
+    return Rect{};
+  }
+  bool empty() const { return slots_.empty(); }
+  const std::vector<std::pair<int, Rect>>& slots() const { return slots_; }
+  void clear() { slots_.clear(); }
+
+ private:
+  std::vector<std::pair<int, Rect>> slots_;
 };
 
 // The downloads the windows run on worker threads.
@@ -77,8 +114,8 @@ struct RunState {
 
   // Window-thread only.
   bool graphicsNameFromAdapter = false;
-  // Remembered control rectangles of the main window in client coordinates, by control ID.
-  std::map<int, Rect> homeRects;
+  // Remembered control rectangles of the main window.
+  HomeRects homeRects;
 
   // A download was started in the classic window during this run; never cleared.
   std::atomic<bool> classicDownloadActive{false};

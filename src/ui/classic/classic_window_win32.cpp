@@ -91,8 +91,8 @@ struct OldUIDialog::WorkerSlot {
 OldUIDialog::OldUIDialog(HINSTANCE instance, ClassicContext context)
     : Dialog(instance, 143),
       context_(context),
-      setup_(context.ports, context.files, context.endpoints, context.log, context.state, context.usage),
-      panel_(context.ports.network, context.ports.system, context.endpoints, context.log, context.state, context.usage,
+      setup_(WindowKind::kClassic, context.ports, context.files, context.endpoints, context.log, context.state, context.usage),
+      panel_(PanelWindow::kClassic, context.ports.network, context.ports.system, context.endpoints, context.log, context.state, context.usage,
              *this),
       popup_(instance) {
   icon_ = LoadIconW(instance, MAKEINTRESOURCEW(kIcon));
@@ -171,7 +171,7 @@ LRESULT OldUIDialog::OnInitDialog(WPARAM, LPARAM) {
     ExitWithNotice(*exit);
     return TRUE;
   }
-  const ClassicTexts& texts = setup_.texts();
+  const WindowTexts& texts = setup_.texts();
 
   valueFont_ = CreatePointFont(11, L"Calibri");
   labelFont_ = CreatePointFont(10.5, L"Calibri");

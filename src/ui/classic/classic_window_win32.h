@@ -12,8 +12,9 @@
 #include "app/endpoints.h"
 #include "app/run_log.h"
 #include "app/run_state.h"
-#include "classic/classic_panel.h"
-#include "classic/classic_setup.h"
+#include "app/window_setup.h"
+#include "classic/classic_controls.h"
+#include "download/download_panel.h"
 #include "download/download_worker.h"
 #include "notices/error_notice.h"
 #include "ports/files.h"
@@ -45,7 +46,7 @@ struct ClassicContext {
 //
 // A failed initialisation (no connection, no catalogue, no driver for the
 // adapter, the driver already current) shows the notice and ends the process.
-class OldUIDialog : public Dialog, private ClassicPanelView {
+class OldUIDialog : public Dialog, private DownloadPanelView {
  public:
   OldUIDialog(HINSTANCE instance, ClassicContext context);
   ~OldUIDialog() override;
@@ -53,8 +54,8 @@ class OldUIDialog : public Dialog, private ClassicPanelView {
   // How a failed initialisation ends the process; tests replace it.
   std::function<void(UINT exitCode)> exitProcess = [](UINT code) { ExitProcess(code); };
 
-  const ClassicPanel& panel() const { return panel_; }
-  const ClassicSetup& setup() const { return setup_; }
+  const DownloadPanel& panel() const { return panel_; }
+  const WindowSetup& setup() const { return setup_; }
   HWND tooltip() const { return tooltip_; }
   CPopupDialog& popup() { return popup_; }
   // The browser control shows the vendor's page.
@@ -95,7 +96,7 @@ class OldUIDialog : public Dialog, private ClassicPanelView {
   void RepaintControls();
   void ReleaseResources();
 
-  // ClassicPanelView
+  // DownloadPanelView
   void ShowNotice(const std::wstring& message, const std::wstring& graphicsText) override;
   void ShowPopup(const std::wstring& message) override;
   void FocusProgress() override;
@@ -111,8 +112,8 @@ class OldUIDialog : public Dialog, private ClassicPanelView {
   void EndWorker() override;
 
   ClassicContext context_;
-  ClassicSetup setup_;
-  ClassicPanel panel_;
+  WindowSetup setup_;
+  DownloadPanel panel_;
   CPopupDialog popup_;
   CWeb_explorer browser_;
   std::array<CSubEdit, 4> boxes_;

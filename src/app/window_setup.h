@@ -10,6 +10,7 @@
 #include "app/run_state.h"
 #include "catalog/driver_catalogue.h"
 #include "catalog/driver_offer.h"
+#include "catalog/features.h"
 #include "catalog/xml_passes.h"
 #include "detect/adapters.h"
 #include "ports/files.h"
@@ -18,38 +19,19 @@
 
 namespace quillo {
 
-// The classic window's controls that its initialisation fills.
-namespace classic {
-inline constexpr int kLogo = 1000;
-inline constexpr int kGraphicsLabel = 1052;
-inline constexpr int kProcessorLabel = 1053;
-inline constexpr int kGraphics = 1054;
-inline constexpr int kProcessor = 1055;
-inline constexpr int kDriverLabel = 1056;
-inline constexpr int kSystemLabel = 1057;
-inline constexpr int kDriver = 1058;
-inline constexpr int kSystem = 1059;
-inline constexpr int kChipsetLink = 1060;
-inline constexpr int kDownload = 1061;
-inline constexpr int kTargetLine = 1062;
-inline constexpr int kBrowser = 1064;
-inline constexpr int kStatusLine = 1065;
-inline constexpr int kSeparator = 1066;
-inline constexpr int kProgress = 1012;
-}  // namespace classic
-
-// The notice a failed initialisation shows before the process ends.
+// The notice a window shows during its initialisation: the one that ends the
+// process, or the sectioned window's word that the driver is current.
 struct NoticeExit {
   std::wstring message;
   std::wstring graphicsText;
   friend bool operator==(const NoticeExit&, const NoticeExit&) = default;
 };
 
-// What the classic window shows once it is initialised.
-struct ClassicTexts {
+// What a main window shows once it is initialised.
+struct WindowTexts {
   std::wstring languageCode;
-  // Texts for labels and the chipset link, by control; a control without an
-  // entry keeps its template text.
+  // Texts for labels, titles and the chipset link, by control; a control
+  // without an entry keeps its template text.
   std::vector<std::pair<int, std::wstring>> controlTexts;
   std::wstring driverCurrent;     // IDS_DRIVER_ALREADY_EXISTS (127)
   std::wstring cancelled;         // IDS_DWLD_CANCELLED (137)
@@ -67,9 +49,9 @@ struct ClassicTexts {
 // The chipset link's text: the caption's first "%s" becomes the link to the
 // support site's chipset page; empty when the caption has no "%s".
 std::wstring ChipsetLinkText(const std::wstring& caption, const Endpoints& endpoints);
-// The target line: the caption's first "%s" becomes the suite's name, the
-// second the folder without its trailing backslash.
-std::wstring TargetLineText(const std::wstring& caption, const std::wstring& tempFolder);
+// The target line: the caption's first "%s" becomes `suite`, the second the
+// folder without its trailing backslash.
+std::wstring TargetLineText(const std::wstring& caption, const std::wstring& suite, const std::wstring& tempFolder);
 // The driver box: the part of the package path after its last "/", when
 // that "/" is not the first character.
 std::wstring PackageBoxText(const std::wstring& packagePath);
@@ -77,29 +59,42 @@ std::wstring PackageBoxText(const std::wstring& packagePath);
 // Removes a working file of the temporary folder; a missing file counts as removed.
 bool DeleteTempFile(FilePort& files, const std::wstring& path);
 
-// The deciding steps of the classic window's initialisation, in the order
-// the window runs them around its own (title bar, browser, fonts, timer).
-class ClassicSetup {
+// The deciding steps of a main window's initialisation, in the order the
+// window runs them around its own (title bar, fonts, timer, controls). The
+// sectioned window (WindowKind::kMain) and the classic one share them; where
+// they differ is said in one place of the implementation.
+class WindowSetup {
  public:
-  ClassicSetup(Ports ports, FilePort& files, const Endpoints& endpoints, RunLog& log, RunState& state,
-               UsageReporter& usage);
+  WindowSetup(WindowKind window, Ports ports, FilePort& files, const Endpoints& endpoints, RunLog& log,
+              RunState& state, UsageReporter& usage);
 
   // The caption table of the user's language, then the connection probe.
   // Empty when the window may go on; otherwise the notice to show.
   std::optional<NoticeExit> LoadCaptionsAndProbe();
 
   // The run log, the driver catalogue, the detection, the captions, the
-  // driver selection, the four boxes, and the removal of the working files.
-  // Empty when the window may go on; otherwise the notice to show.
+  // driver selection, the four boxes, the sectioned window's features, and
+  // the removal of the working files. Empty when the window may go on;
+  // otherwise the notice that ends the process.
   std::optional<NoticeExit> Prepare();
 
-  const ClassicTexts& texts() const { return texts_; }
+  // The sectioned window's notice that the installed driver is current: it
+  // shows it and opens with Download Now disabled.
+  const std::optional<NoticeExit>& driverCurrentNotice() const { return driverCurrentNotice_; }
+
+  const WindowTexts& texts() const { return texts_; }
   const DriverOffer& offer() const { return selection_.offer(); }
   bool minimalSetupOffered() const { return selection_.minimalSetupOffered(); }
   const CatalogueSource& source() const { return source_; }
+  // The sectioned window's feature applications and their installers.
+  const FeatureOffers& features() const { return features_; }
   DisplayDetector& detector() { return detector_; }
 
  private:
+  bool sectioned() const { return window_ == WindowKind::kMain; }
+  void TakeCaptions();
+
+  WindowKind window_;
   Ports ports_;
   FilePort& files_;
   const Endpoints& endpoints_;
@@ -111,7 +106,9 @@ class ClassicSetup {
   CatalogueSource source_;
   std::wstring captionTablePath_;
   CaptionMap captions_;
-  ClassicTexts texts_;
+  WindowTexts texts_;
+  FeatureOffers features_;
+  std::optional<NoticeExit> driverCurrentNotice_;
 };
 
 }  // namespace quillo
