@@ -8,6 +8,7 @@
 #include "notices/error_notice.h"
 #include "platform/win32/win32_ports.h"
 #include "ui/classic/classic_window_win32.h"
+#include "ui/main/main_window_win32.h"
 #include "ui/common/error_notice_win32.h"
 #include "usage/usage_events.h"
 
@@ -88,11 +89,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     case Kind::kOpenMainWindow: {
       quillo::FeatureReader reader(xml);
       quillo::CompatibleFeatures features;
-      // Until the sectioned window is in, the classic window serves every machine.
-      static_cast<void>(quillo::ChooseMainWindow(reader, decision, features));
+      const quillo::MainWindowKind kind = quillo::ChooseMainWindow(reader, decision, features);
       quillo::UsageReporter usage(network, endpoints, log);
-      quillo::ui::OldUIDialog window(instance, {ports, files, signatures, endpoints, log, state, usage, noticeState});
-      window.DoModal(nullptr);
+      const quillo::ui::WindowContext context{ports, files, signatures, endpoints, log, state, usage, noticeState};
+      if (kind == quillo::MainWindowKind::kSectioned) {
+        quillo::ui::CQuilloUtilityDlg window(instance, context);
+        window.DoModal(nullptr);
+      } else {
+        quillo::ui::OldUIDialog window(instance, context);
+        window.DoModal(nullptr);
+      }
       // The run is over once the window closes: a worker still waiting on a
       // stalled connection must not keep the process alive.
       ExitProcess(0);

@@ -18,117 +18,24 @@
 #include "platform/win32/win32_ports.h"
 #include "ui/classic/classic_window_win32.h"
 #include "win32/test_io.h"
+#include "win32/window_script.h"
 #include "win32/vendor_server.h"
 
 namespace quillo::ui {
 namespace {
 
+using test::FindBox;
+using test::ItemText;
 using test::Lines;
+using test::Narrow;
 using test::ReadAll;
+using test::RecordingShell;
+using test::Script;
 using test::VendorServer;
+using test::Visible;
 
 const std::wstring kMinimalPackage = L"velmora-graphics-31.0.101.4502-minimal.exe";
 const std::string kServedMinimal = "/demo/velmora-graphics-31.0.101.4502-minimal.exe";
-
-std::string Narrow(const std::wstring& text) {
-  std::string narrow;
-  for (wchar_t c : text) narrow += c < 128 ? static_cast<char>(c) : '?';
-  return narrow;
-}
-
-std::wstring ItemText(HWND dialog, int id) {
-  wchar_t text[1024] = L"";
-  GetDlgItemTextW(dialog, id, text, 1024);
-  return text;
-}
-
-bool Visible(HWND dialog, int id) { return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0; }
-
-// The shell records the pages it is asked to open and starts programs for real.
-class RecordingShell final : public ShellPort {
- public:
-  std::vector<std::wstring> pages;
-  bool OpenUrl(const std::wstring& url) override {
-    pages.push_back(url);
-    return true;
-  }
-  std::optional<uint32_t> StartProcess(const std::wstring& commandLine, const std::wstring& folder,
-                                       bool wait) override {
-    return real_.StartProcess(commandLine, folder, wait);
-  }
-  int32_t CreateFolders(const std::wstring& path) override { return real_.CreateFolders(path); }
-  uint32_t RegisterMessage(const std::wstring& name) override { return real_.RegisterMessage(name); }
-  MutexResult CreateNamedMutex(const std::wstring& name) override { return real_.CreateNamedMutex(name); }
-
- private:
-  win32::Shell real_;
-};
-
-// Steps run inside the modal run, each once its condition holds; a step
-// that waits too long ends the window, and the test names it.
-class Script {
- public:
-  struct Step {
-    std::string waitingFor;
-    std::function<bool()> ready;
-    std::function<void()> action;
-  };
-  Script(OldUIDialog& window, std::vector<Step> steps) : window_(window), steps_(std::move(steps)) {
-    current_ = this;
-    started_ = std::chrono::steady_clock::now();
-    timer_ = SetTimer(nullptr, 0, 100, &Script::Tick);
-  }
-  ~Script() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  // Empty when every step ran; otherwise what the script was waiting for.
-  std::string stuckAt;
-  bool done() const { return next_ == steps_.size(); }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (current_ != nullptr) current_->Advance();
-  }
-  void Advance() {
-    if (running_ || next_ >= steps_.size()) return;
-    running_ = true;  // a step's action may run a modal loop of its own
-    Step& step = steps_[next_];
-    if (!step.ready || step.ready()) {
-      ++next_;
-      started_ = std::chrono::steady_clock::now();
-      if (step.action) step.action();
-    } else if (std::chrono::steady_clock::now() - started_ > std::chrono::seconds(60)) {
-      stuckAt = step.waitingFor;
-      next_ = steps_.size();
-      CloseEverything();
-    }
-    running_ = false;
-  }
-  void CloseEverything() {
-    // A popup or notice of the window first, then the window.
-    HWND top = GetLastActivePopup(window_.hwnd());
-    if (top != nullptr && top != window_.hwnd()) PostMessageW(top, WM_COMMAND, IDCANCEL, 0);
-    window_.EndDialog(-3);
-  }
-  static inline Script* current_ = nullptr;
-  OldUIDialog& window_;
-  std::vector<Step> steps_;
-  size_t next_ = 0;
-  bool running_ = false;
-  std::chrono::steady_clock::time_point started_;
-  UINT_PTR timer_ = 0;
-};
-
-// A modal box of the program shown over the window: the popup (its message
-// is control 1077) or the notice (1068).
-HWND FindBox(int messageControl) {
-  HWND box = nullptr;
-  while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
-    if (IsWindowVisible(box) && GetDlgItem(box, messageControl) != nullptr) return box;
-  }
-  return nullptr;
-}
 
 class ClassicWindowTest : public testing::Test {
  protected:

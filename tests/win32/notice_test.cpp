@@ -21,6 +21,7 @@
 #include "ui/common/error_notice_win32.h"
 #include "ui/common/popup_win32.h"
 #include "ui/common/title_bar_win32.h"
+#include "win32/window_script.h"
 
 namespace quillo::ui {
 namespace {
@@ -35,23 +36,7 @@ std::string Profile() {
   return profile != nullptr ? profile : "";
 }
 
-// The real system, with the user's language and the version a test chooses.
-class ChosenSystem final : public SystemInfoPort {
- public:
-  std::optional<WindowsVersion> version;  // empty: the system's own
-  uint16_t language = 0;                  // 0: the system's own
-  std::optional<WindowsVersion> Version() override { return version ? version : real_.Version(); }
-  bool IsWow64() override { return real_.IsWow64(); }
-  CpuidRegisters Cpuid(uint32_t leaf) override { return real_.Cpuid(leaf); }
-  uint16_t UserDefaultUiLanguage() override { return language != 0 ? language : real_.UserDefaultUiLanguage(); }
-  std::wstring TempPath() override { return real_.TempPath(); }
-  LocalTime Now() override { return real_.Now(); }
-  uint32_t TickCount() override { return real_.TickCount(); }
-  std::string ToAnsi(const std::wstring& text) override { return real_.ToAnsi(text); }
-
- private:
-  win32::SystemInfo real_;
-};
+using test::ChosenSystem;
 
 // What a person sees of a notice.
 struct Reading {
@@ -143,7 +128,6 @@ struct NoticeRig {
   NoticeState state;
 };
 
-void SaveScreenshot(HWND window, const std::string& name);
 
 struct Shown {
   Reading reading;
@@ -157,7 +141,7 @@ Shown ShowNotice(NoticeRig& rig, ErrorNotifyUI& notice, Close how = Close::kOkBu
   Shown shown;
   DuringModalRun step([&] {
     shown.reading = Read(notice);
-    if (!shot.empty()) SaveScreenshot(notice.hwnd(), shot);
+    if (!shot.empty()) test::SaveScreenshot(notice.hwnd(), "notice-" + shot);
     switch (how) {
       case Close::kOkButton:
         SendMessageW(GetDlgItem(notice.hwnd(), 1074), BM_CLICK, 0, 0);
@@ -328,20 +312,6 @@ void Mouse(DWORD flags, POINT at) {
   SendInput(1, &input, sizeof input);
 }
 
-// Lets the window system deliver what was sent, then tells whether `done` holds.
-bool Settle(const std::function<bool()>& done) {
-  for (int i = 0; i < 100; ++i) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    if (done()) return true;
-    Sleep(20);
-  }
-  return false;
-}
-
 TEST(CaptionButtonTest, PressDragOffDragBackAndReleaseWithRealMouseInput) {
   if (Profile() != "demo") GTEST_SKIP();
   CPopupDialog popup(GetModuleHandleW(nullptr));
@@ -360,22 +330,22 @@ TEST(CaptionButtonTest, PressDragOffDragBackAndReleaseWithRealMouseInput) {
     // Pressed and released away from it: nothing happens.
     Mouse(0, centre);
     Mouse(MOUSEEVENTF_LEFTDOWN, centre);
-    seen.pressed = Settle([&] { return IsCaptionButtonPressed(window, 0); });
+    seen.pressed = test::Settle([&] { return IsCaptionButtonPressed(window, 0); });
     Mouse(0, away);
-    seen.draggedOff = Settle([&] { return !IsCaptionButtonPressed(window, 0); });
+    seen.draggedOff = test::Settle([&] { return !IsCaptionButtonPressed(window, 0); });
     Mouse(MOUSEEVENTF_LEFTUP, away);
-    seen.releasedOff = Settle([&] { return false; }) == false && !IsCaptionButtonPressed(window, 0);
+    seen.releasedOff = test::Settle([&] { return false; }) == false && !IsCaptionButtonPressed(window, 0);
     seen.stillOpenAfterReleaseOff = IsWindow(window) != FALSE;
 
     // Pressed, dragged off, dragged back and released on it: the window closes.
     Mouse(0, centre);
     Mouse(MOUSEEVENTF_LEFTDOWN, centre);
-    seen.pressedAgain = Settle([&] { return IsCaptionButtonPressed(window, 0); });
+    seen.pressedAgain = test::Settle([&] { return IsCaptionButtonPressed(window, 0); });
     Mouse(0, away);
-    Settle([&] { return !IsCaptionButtonPressed(window, 0); });
+    test::Settle([&] { return !IsCaptionButtonPressed(window, 0); });
     Mouse(0, centre);
-    seen.draggedBack = Settle([&] { return IsCaptionButtonPressed(window, 0); });
-    SaveScreenshot(window, "popup-pressed");
+    seen.draggedBack = test::Settle([&] { return IsCaptionButtonPressed(window, 0); });
+    test::SaveScreenshot(window, "notice-popup-pressed");
     Mouse(MOUSEEVENTF_LEFTUP, centre);
   });
   const INT_PTR result = popup.DoModal(nullptr);
@@ -396,7 +366,7 @@ TEST(PopupTest, OkEndsWithOneEscapeWithTwo) {
   {
     DuringModalRun step([&] {
       shown = ItemText(popup.hwnd(), 1077);
-      SaveScreenshot(popup.hwnd(), "popup");
+      test::SaveScreenshot(popup.hwnd(), "notice-popup");
       SendMessageW(GetDlgItem(popup.hwnd(), IDOK), BM_CLICK, 0, 0);
     });
     EXPECT_EQ(popup.DoModal(nullptr), 1);
@@ -467,32 +437,6 @@ TEST(NotesEditTest, OpensALinkOnceWhenPressedAndReleasedOnIt) {
   EXPECT_EQ(reported.back(), L"HTTP://velmora.example/b,") << "only blanks, tabs and line ends end a word";
   EXPECT_EQ(reported.size(), 2u);
   DestroyWindow(parent);
-}
-
-// Saves the window as a person sees it on the X display, when the run asks
-// for it (QUILLO_SHOTS_DIR, a Unix folder): Wine starts the display's own
-// screenshot tool, which sees what the X server shows.
-void SaveScreenshot(HWND window, const std::string& name) {
-  const char* folder = std::getenv("QUILLO_SHOTS_DIR");
-  if (folder == nullptr || name.empty()) return;
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Settle([] { return false; });
-  RECT area{};
-  GetWindowRect(window, &area);
-  std::string commandLine = "Z:\\usr\\bin\\import -window root -crop " + std::to_string(area.right - area.left) +
-                            "x" + std::to_string(area.bottom - area.top) + "+" + std::to_string(area.left) + "+" +
-                            std::to_string(area.top) + " " + folder + "/notice-" + name + ".png";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    ADD_FAILURE() << "cannot start the screenshot tool: " << GetLastError();
-    return;
-  }
-  // Keep the window painting while the tool reads the screen.
-  Settle([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "ui/common/error_notice_win32.h"
 #include "ui/common/title_bar_win32.h"
 #include "ui/common/tooltips_win32.h"
+#include "ui/common/worker_calls_win32.h"
 #include "usage/survey.h"
 
 namespace quillo::ui {
@@ -19,8 +20,6 @@ constexpr int kIcon = 128;
 constexpr int kCloseBitmap = 145;
 constexpr UINT_PTR kWatchTimer = 1;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBarColour = RGB(242, 101, 34);
-constexpr LONG_PTR kStaticEdge = 0x20000;
 
 // The controls the repaint keeps painted, in the order they are repainted.
 constexpr int kLabelsAndLines[] = {classic::kGraphicsLabel, classic::kProcessorLabel, classic::kDriverLabel,
@@ -29,55 +28,46 @@ constexpr int kLabelsAndLines[] = {classic::kGraphicsLabel, classic::kProcessorL
 
 }  // namespace
 
-// One worker's calls, carried to the window's thread; dropped there once
-// the window has let go of the worker.
+// One worker's calls to the window's controls.
 class OldUIDialog::WorkerProgress final : public DownloadProgress {
  public:
-  explicit WorkerProgress(OldUIDialog& window) : window_(window) {}
-  const DownloadWorker* worker = nullptr;
+  explicit WorkerProgress(OldUIDialog& window) : calls(window.hwnd()), window_(window) {}
+  WorkerCalls calls;
 
   void SetProgressRange(int32_t maximum) override {
-    Call([=, this] { SendMessageW(window_.Item(classic::kProgress), PBM_SETRANGE32, 0, maximum); });
+    calls.Call([=, this] { SendMessageW(window_.Item(classic::kProgress), PBM_SETRANGE32, 0, maximum); });
   }
   void SetProgressPosition(int32_t position) override {
-    Call([=, this] { window_.SetProgressPosition(position); });
+    calls.Call([=, this] { window_.SetProgressPosition(position); });
   }
-  void SetStatusText(const std::wstring& text) override { Call([&, this] { window_.SetStatusLine(text); }); }
+  void SetStatusText(const std::wstring& text) override { calls.Call([&, this] { window_.SetStatusLine(text); }); }
   void ShowPiece(int32_t position, const std::wstring& text) override {
-    Call([&, this] {
+    calls.Call([&, this] {
       window_.SetProgressPosition(position);
       window_.SetStatusLine(text);
     });
   }
   void ShowDownloadComplete() override {
-    Call([this] { window_.SetStatusLine(window_.setup_.texts().downloadComplete); });
+    calls.Call([this] { window_.SetStatusLine(window_.setup_.texts().downloadComplete); });
   }
   void ShowDownloadCancelled() override {
-    Call([this] { window_.SetStatusLine(window_.setup_.texts().cancelled); });
+    calls.Call([this] { window_.SetStatusLine(window_.setup_.texts().cancelled); });
   }
-  void HideTargetLine() override { Call([this] { ShowWindow(window_.Item(classic::kTargetLine), SW_HIDE); }); }
-  void ClearTargetLine() override { Call([this] { window_.SetTargetLine(L""); }); }
+  void HideTargetLine() override {
+    calls.Call([this] { ShowWindow(window_.Item(classic::kTargetLine), SW_HIDE); });
+  }
+  void ClearTargetLine() override { calls.Call([this] { window_.SetTargetLine(L""); }); }
   bool SectionOpen() override { return true; }
   void RestoreButtonCaption() override {
-    Call([this] {
+    calls.Call([this] {
       window_.PaintButton(false);
       window_.panel_.OnDownloadEnded();
     });
   }
-  void HideButton() override { Call([this] { ShowWindow(window_.Item(classic::kDownload), SW_HIDE); }); }
-  void ShowNotVerified() override { Call([this] { window_.panel_.OnNotVerified(); }); }
+  void HideButton() override { calls.Call([this] { ShowWindow(window_.Item(classic::kDownload), SW_HIDE); }); }
+  void ShowNotVerified() override { calls.Call([this] { window_.panel_.OnNotVerified(); }); }
 
  private:
-  struct Carried {
-    const DownloadWorker* worker;
-    const std::function<void()>* action;
-  };
-  void Call(const std::function<void()>& action) {
-    Carried carried{worker, &action};
-    // A window that is gone answers at once.
-    SendMessageW(window_.hwnd(), kRunOnWindowThread, 0, reinterpret_cast<LPARAM>(&carried));
-  }
-  friend class OldUIDialog;
   OldUIDialog& window_;
 };
 
@@ -88,7 +78,7 @@ struct OldUIDialog::WorkerSlot {
   WorkerProgress progress;
 };
 
-OldUIDialog::OldUIDialog(HINSTANCE instance, ClassicContext context)
+OldUIDialog::OldUIDialog(HINSTANCE instance, WindowContext context)
     : Dialog(instance, 143),
       context_(context),
       setup_(WindowKind::kClassic, context.ports, context.files, context.endpoints, context.log, context.state, context.usage),
@@ -129,7 +119,7 @@ bool OldUIDialog::Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
       OnCommand(classic::kDownload, &W::OnDownloadButton),
       OnMessage(WM_CLOSE, &W::OnClose),
       OnMessage(WM_DESTROY, &W::OnDestroy),
-      OnMessage(kRunOnWindowThread, &W::OnRunOnWindowThread),
+      OnMessage(WorkerCalls::kMessage, &W::OnWorkerCall),
   }};
   return Dispatch<W>(kMessages, message, wParam, lParam, result);
 }
@@ -339,11 +329,7 @@ LRESULT OldUIDialog::OnDestroy(WPARAM, LPARAM) {
   return PassOn();
 }
 
-LRESULT OldUIDialog::OnRunOnWindowThread(WPARAM, LPARAM lParam) {
-  const auto* carried = reinterpret_cast<const WorkerProgress::Carried*>(lParam);
-  if (carried->worker != nullptr && !carried->worker->abandoned()) (*carried->action)();
-  return 0;
-}
+LRESULT OldUIDialog::OnWorkerCall(WPARAM, LPARAM lParam) { return WorkerCalls::RunOnWindowThread(lParam); }
 
 void OldUIDialog::ShowNotice(const std::wstring& message, const std::wstring& graphicsText) {
   ErrorNotifyUI notice(instance(), context_.ports, context_.log, context_.endpoints, context_.noticeState);
@@ -360,16 +346,11 @@ void OldUIDialog::FocusProgress() {
   SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(classic::kProgress)), TRUE);
 }
 
-void OldUIDialog::RestyleProgress() {
-  HWND progress = Item(classic::kProgress);
-  SetWindowTheme(progress, L"", L"");
-  SetWindowLongPtrW(progress, GWL_EXSTYLE, GetWindowLongPtrW(progress, GWL_EXSTYLE) | kStaticEdge);
-  SendMessageW(progress, PBM_SETBKCOLOR, 0, kWhite);
-}
+void OldUIDialog::RestyleProgress() { RestyleProgressBar(Item(classic::kProgress)); }
 
 void OldUIDialog::ShowProgress(uint16_t maximum) {
   HWND progress = Item(classic::kProgress);
-  SendMessageW(progress, PBM_SETBARCOLOR, 0, kBarColour);
+  ColourProgressBar(progress);
   SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, maximum));
   ShowWindow(progress, SW_SHOW);
 }
@@ -424,7 +405,7 @@ void OldUIDialog::StartWorker() {
   DownloadFlags flags{context_.state.classicDownloadActive, slot->stopped, slot->complete,
                       context_.state.driverStartSecond};
   auto worker = std::make_unique<DownloadWorker>(download, job, flags, slot->progress);
-  slot->progress.worker = worker.get();
+  slot->progress.calls.worker = worker.get();
   slots_.push_back(std::move(slot));
   threads_.Start(0, std::move(worker));
 }

@@ -24,21 +24,10 @@
 #include "ui/common/controls_win32.h"
 #include "ui/common/dialog.h"
 #include "ui/common/popup_win32.h"
+#include "ui/common/window_context.h"
 #include "usage/usage_events.h"
 
 namespace quillo::ui {
-
-// What the classic window works with: the platform, and the run's shared objects.
-struct ClassicContext {
-  Ports ports;
-  FilePort& files;
-  SignaturePort& signatures;
-  const Endpoints& endpoints;
-  RunLog& log;
-  RunState& state;
-  UsageReporter& usage;
-  NoticeState& noticeState;
-};
 
 // The window for machines without feature applications: the detected
 // hardware and system, the best driver with its Download Now button,
@@ -48,7 +37,7 @@ struct ClassicContext {
 // adapter, the driver already current) shows the notice and ends the process.
 class OldUIDialog : public Dialog, private DownloadPanelView {
  public:
-  OldUIDialog(HINSTANCE instance, ClassicContext context);
+  OldUIDialog(HINSTANCE instance, WindowContext context);
   ~OldUIDialog() override;
 
   // How a failed initialisation ends the process; tests replace it.
@@ -60,9 +49,6 @@ class OldUIDialog : public Dialog, private DownloadPanelView {
   CPopupDialog& popup() { return popup_; }
   // The browser control shows the vendor's page.
   CWeb_explorer& browser() { return browser_; }
-
-  // A worker's call carried to the window's thread.
-  static constexpr UINT kRunOnWindowThread = WM_APP + 0x4A1;
 
  protected:
   bool PreTranslateMessage(MSG& message) override;
@@ -87,7 +73,7 @@ class OldUIDialog : public Dialog, private DownloadPanelView {
   LRESULT OnDownloadButton(WPARAM, LPARAM);
   LRESULT OnClose(WPARAM, LPARAM);
   LRESULT OnDestroy(WPARAM, LPARAM);
-  LRESULT OnRunOnWindowThread(WPARAM, LPARAM);
+  LRESULT OnWorkerCall(WPARAM, LPARAM);
 
   // Ends the process after the notice, as a failed initialisation does.
   void ExitWithNotice(const NoticeExit& exit);
@@ -111,7 +97,7 @@ class OldUIDialog : public Dialog, private DownloadPanelView {
   void StopWorker() override;
   void EndWorker() override;
 
-  ClassicContext context_;
+  WindowContext context_;
   WindowSetup setup_;
   DownloadPanel panel_;
   CPopupDialog popup_;

@@ -1,8 +1,41 @@
 #include "ui/common/controls_win32.h"
 
 #include <commctrl.h>
+#include <richedit.h>
+#include <uxtheme.h>
+
+#include <cwchar>
 
 namespace quillo::ui {
+namespace {
+
+// A rich edit control takes and gives its points through POINTL records
+// where a plain edit packs them into the message's parameters.
+bool IsRichEdit(HWND edit) {
+  wchar_t name[32] = L"";
+  GetClassNameW(edit, name, static_cast<int>(std::size(name)));
+  return std::wcsncmp(name, L"RichEdit", 8) == 0;
+}
+
+}  // namespace
+
+int CQLUFNotesEdit::CharFromPos(POINT client) const {
+  if (rich_) {
+    POINTL at{client.x, client.y};
+    return static_cast<int>(SendMessageW(hwnd(), EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&at)));
+  }
+  return LOWORD(SendMessageW(hwnd(), EM_CHARFROMPOS, 0, MAKELPARAM(client.x, client.y)));
+}
+
+POINT CQLUFNotesEdit::PosFromChar(int index) const {
+  if (rich_) {
+    POINTL at{};
+    SendMessageW(hwnd(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), index);
+    return POINT{at.x, at.y};
+  }
+  const auto position = SendMessageW(hwnd(), EM_POSFROMCHAR, static_cast<WPARAM>(index), 0);
+  return POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+}
 
 CQLUFNotesEdit::~CQLUFNotesEdit() {
   Detach();
@@ -10,6 +43,9 @@ CQLUFNotesEdit::~CQLUFNotesEdit() {
 }
 
 void CQLUFNotesEdit::OnAttached() {
+  rich_ = IsRichEdit(hwnd());
+  // A rich edit tells its parent of changes only when asked to.
+  if (rich_) SendMessageW(hwnd(), EM_SETEVENTMASK, 0, ENM_CHANGE);
   LOGFONTW description{};
   auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
   GetObjectW(font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT), sizeof description,
@@ -42,14 +78,12 @@ void CQLUFNotesEdit::BuildLinks(int first, int last) {
 }
 
 std::wstring CQLUFNotesEdit::LinkAt(POINT client) {
-  const auto index = LOWORD(SendMessageW(hwnd(), EM_CHARFROMPOS, 0, MAKELPARAM(client.x, client.y)));
-  return quillo::LinkAt(Text(), links_, index);
+  return quillo::LinkAt(Text(), links_, CharFromPos(client));
 }
 
 bool CQLUFNotesEdit::BelowText(POINT client) const {
   const int length = GetWindowTextLengthW(hwnd());
-  const auto position = SendMessageW(hwnd(), EM_POSFROMCHAR, static_cast<WPARAM>(length - 1), 0);
-  return client.y > static_cast<short>(HIWORD(position)) + lineAllowance_;
+  return client.y > PosFromChar(length - 1).y + lineAllowance_;
 }
 
 bool CQLUFNotesEdit::HasSelection() const {
@@ -66,8 +100,8 @@ void CQLUFNotesEdit::DrawLinks() {
   SetBkMode(dc, TRANSPARENT);
   IntersectClipRect(dc, format.left, format.top, format.right, format.bottom);
 
-  const int first = LOWORD(SendMessageW(hwnd(), EM_CHARFROMPOS, 0, MAKELPARAM(format.left, format.top)));
-  const int last = LOWORD(SendMessageW(hwnd(), EM_CHARFROMPOS, 0, MAKELPARAM(format.right, format.bottom)));
+  const int first = CharFromPos(POINT{format.left, format.top});
+  const int last = CharFromPos(POINT{format.right, format.bottom});
   BuildLinks(first, last);
 
   const DWORD at = GetMessagePos();
@@ -87,8 +121,8 @@ void CQLUFNotesEdit::DrawLinks() {
           static_cast<DWORD>(index) < selectionEnd) {
         continue;  // the edit paints the selection itself
       }
-      const auto position = SendMessageW(hwnd(), EM_POSFROMCHAR, static_cast<WPARAM>(index), 0);
-      TextOutW(dc, static_cast<short>(LOWORD(position)), HIWORD(position), &text[static_cast<size_t>(index)], 1);
+      const POINT position = PosFromChar(index);
+      TextOutW(dc, position.x, position.y, &text[static_cast<size_t>(index)], 1);
     }
   }
   SelectObject(dc, previous);
@@ -190,5 +224,14 @@ LRESULT CSubEdit::WndProc(UINT message, WPARAM wParam, LPARAM) {
       return Default();
   }
 }
+
+void RestyleProgressBar(HWND progress) {
+  constexpr LONG_PTR kStaticEdge = 0x20000;
+  SetWindowTheme(progress, L"", L"");
+  SetWindowLongPtrW(progress, GWL_EXSTYLE, GetWindowLongPtrW(progress, GWL_EXSTYLE) | kStaticEdge);
+  SendMessageW(progress, PBM_SETBKCOLOR, 0, RGB(255, 255, 255));
+}
+
+void ColourProgressBar(HWND progress) { SendMessageW(progress, PBM_SETBARCOLOR, 0, RGB(242, 101, 34)); }
 
 }  // namespace quillo::ui

@@ -15,7 +15,7 @@
 
 namespace quillo::ui {
 
-// A read-only multi-line edit whose words beginning with "http://" are drawn
+// A read-only multi-line edit (a plain or a rich one) whose words beginning with "http://" are drawn
 // as links over the edit's own text, show the hand cursor and open in the
 // browser when clicked without a selection.
 class CQLUFNotesEdit : public Control {
@@ -40,6 +40,8 @@ class CQLUFNotesEdit : public Control {
 
  private:
   std::wstring Text() const;
+  int CharFromPos(POINT client) const;
+  POINT PosFromChar(int index) const;
   void BuildLinks(int first, int last);
   std::wstring LinkAt(POINT client);
   bool BelowText(POINT client) const;
@@ -49,6 +51,7 @@ class CQLUFNotesEdit : public Control {
   ShellPort& shell_;
   HFONT linkFont_ = nullptr;
   int lineAllowance_ = 0;
+  bool rich_ = false;
   std::wstring pressedWord_;
   int cursorId_ = 32649;  // the system's hand cursor
   std::vector<LinkSpan> links_;
@@ -76,5 +79,10 @@ class CSubEdit : public Control {
   void DrawOutline();
   HBRUSH brush_ = nullptr;  // never created
 };
+
+// The windows' progress bars: no visual theme, a static edge and a white
+// background; and their bar colour.
+void RestyleProgressBar(HWND progress);
+void ColourProgressBar(HWND progress);
 
 }  // namespace quillo::ui
