@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/application.h"
 #include "catalog/features.h"
 #include "catalog_support.h"
 
@@ -183,6 +184,60 @@ TEST_F(FeatureOffersTest, NoFeaturesWithoutAMatchingAdapter) {
   EXPECT_EQ(state_.featureCount, 0);
   EXPECT_FALSE(state_.cfsAvailable || state_.rplAvailable || state_.wvhAvailable || state_.smkAvailable ||
                state_.cwlAvailable);
+}
+
+}  // namespace
+}  // namespace quillo
+
+namespace quillo {
+namespace {
+
+AdapterInfo VendorAdapter(const wchar_t* device, const wchar_t* revision) {
+  AdapterInfo adapter;
+  adapter.deviceId = device;
+  adapter.revisionId = revision;
+  return adapter;
+}
+
+// Which window the launch opens: the vendor's adapters are matched in list
+// order until one has features, and a catalogue that cannot be read stops
+// the loop with whatever the map holds by then.
+TEST(WindowLaunchTest, TheFirstAdapterWithFeaturesDecidesTheWindow) {
+  struct Case {
+    const char* name;
+    std::string catalogue;  // the fixture's name; empty: no catalogue at all
+    std::vector<AdapterInfo> adapters;
+    MainWindowKind window;
+    CompatibleFeatures features;
+  };
+  const Case cases[] = {
+      {"only the second adapter has features: its features",
+       "features.xml",
+       {VendorAdapter(L"7C99", L"00"), VendorAdapter(L"7B20", L"02")},
+       MainWindowKind::kSectioned,
+       {{L"Velmora Clearframe", L"NA"}}},
+      {"the first has them: the second is not matched",
+       "features.xml",
+       {VendorAdapter(L"7B20", L"02"), VendorAdapter(L"7A10", L"00")},
+       MainWindowKind::kSectioned,
+       {{L"Velmora Clearframe", L"NA"}}},
+      {"no adapter has features", "features.xml", {VendorAdapter(L"7C99", L"00")}, MainWindowKind::kClassic, {}},
+      {"no catalogue", "", {VendorAdapter(L"7A10", L"00")}, MainWindowKind::kClassic, {}},
+      {"a catalogue that breaks off before any platform", "truncated.xml", {VendorAdapter(L"7A10", L"00")},
+       MainWindowKind::kClassic, {}},
+  };
+  for (const Case& c : cases) {
+    PlatformXmlReaders xml;
+    FeatureReader reader(xml);
+    StartupDecision decision;
+    decision.kind = StartupDecision::Kind::kOpenMainWindow;
+    decision.processorBrand = L"Velmora Core M5-7200 CPU";
+    decision.vendorAdapters = c.adapters;
+    decision.featureCataloguePath = c.catalogue.empty() ? std::wstring(L"missing-features.xml") : Fixture(c.catalogue);
+    CompatibleFeatures features;
+    EXPECT_EQ(ChooseMainWindow(reader, decision, features), c.window) << c.name;
+    EXPECT_EQ(features, c.features) << c.name;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -357,9 +358,13 @@ TEST_F(MainWindowTest, ScrollingMovesTheClientAreaByTheComputedSteps) {
   std::vector<int> moved;    // how far the logo went up at each step
   std::vector<int> expected;
   int range = 0;
+  int bottom = 0;
   Script script(window_, {
       {"the window", [&] { return Shown(); },
        [&] {
+         RECT placement{};
+         GetWindowRect(Window(), &placement);
+         bottom = placement.bottom;
          SCROLLINFO info{};
          info.cbSize = sizeof info;
          info.fMask = SIF_RANGE;
@@ -381,6 +386,11 @@ TEST_F(MainWindowTest, ScrollingMovesTheClientAreaByTheComputedSteps) {
   });
   window_.DoModal(nullptr);
   ASSERT_EQ(script.stuckAt, "");
+  // The run may place the window on a desktop of a given size.
+  if (const char* height = std::getenv("QUILLO_SCREEN_HEIGHT")) {
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), std::atoi(height));
+  }
+  EXPECT_EQ(bottom, WindowBottom(GetSystemMetrics(SM_CYSCREEN))) << "three quarters down the screen";
   EXPECT_EQ(range, window_.designHeight() - window_.clientHeight()) << "the client area is shorter than the design";
   ASSERT_GT(range, 100);
   EXPECT_EQ(moved, expected);
