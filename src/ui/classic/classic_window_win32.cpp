@@ -28,63 +28,14 @@ constexpr int kLabelsAndLines[] = {classic::kGraphicsLabel, classic::kProcessorL
 
 }  // namespace
 
-// One worker's calls to the window's controls.
-class OldUIDialog::WorkerProgress final : public DownloadProgress {
- public:
-  explicit WorkerProgress(OldUIDialog& window) : calls(window.hwnd()), window_(window) {}
-  WorkerCalls calls;
-
-  void SetProgressRange(int32_t maximum) override {
-    calls.Call([=, this] { SendMessageW(window_.Item(classic::kProgress), PBM_SETRANGE32, 0, maximum); });
-  }
-  void SetProgressPosition(int32_t position) override {
-    calls.Call([=, this] { window_.SetProgressPosition(position); });
-  }
-  void SetStatusText(const std::wstring& text) override { calls.Call([&, this] { window_.SetStatusLine(text); }); }
-  void ShowPiece(int32_t position, const std::wstring& text) override {
-    calls.Call([&, this] {
-      window_.SetProgressPosition(position);
-      window_.SetStatusLine(text);
-    });
-  }
-  void ShowDownloadComplete() override {
-    calls.Call([this] { window_.SetStatusLine(window_.setup_.texts().downloadComplete); });
-  }
-  void ShowDownloadCancelled() override {
-    calls.Call([this] { window_.SetStatusLine(window_.setup_.texts().cancelled); });
-  }
-  void HideTargetLine() override {
-    calls.Call([this] { ShowWindow(window_.Item(classic::kTargetLine), SW_HIDE); });
-  }
-  void ClearTargetLine() override { calls.Call([this] { window_.SetTargetLine(L""); }); }
-  bool SectionOpen() override { return true; }
-  void RestoreButtonCaption() override {
-    calls.Call([this] {
-      window_.PaintButton(false);
-      window_.panel_.OnDownloadEnded();
-    });
-  }
-  void HideButton() override { calls.Call([this] { ShowWindow(window_.Item(classic::kDownload), SW_HIDE); }); }
-  void ShowNotVerified() override { calls.Call([this] { window_.panel_.OnNotVerified(); }); }
-
- private:
-  OldUIDialog& window_;
-};
-
-struct OldUIDialog::WorkerSlot {
-  explicit WorkerSlot(OldUIDialog& window) : progress(window) {}
-  std::atomic<bool> stopped{false};
-  std::atomic<bool> complete{false};
-  WorkerProgress progress;
-};
-
 OldUIDialog::OldUIDialog(HINSTANCE instance, WindowContext context)
     : Dialog(instance, 143),
       context_(context),
       setup_(WindowKind::kClassic, context.ports, context.files, context.endpoints, context.log, context.state, context.usage),
       panel_(PanelWindow::kClassic, context.ports.network, context.ports.system, context.endpoints, context.log, context.state, context.usage,
              *this),
-      popup_(instance) {
+      popup_(instance),
+      driverWorkers_(*this, panel_, setup_, classic::kProgress, classic::kTargetLine) {
   icon_ = LoadIconW(instance, MAKEINTRESOURCEW(kIcon));
 }
 
@@ -252,20 +203,7 @@ LRESULT OldUIDialog::OnNcPaint(WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT OldUIDialog::OnPaint(WPARAM, LPARAM) {
-  if (IsIconic(hwnd())) {
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(hwnd(), &paint);
-    SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    DrawIcon(dc, (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
-             (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, icon_);
-    EndPaint(hwnd(), &paint);
-    return 0;
-  }
-  return PassOn();
-}
+LRESULT OldUIDialog::OnPaint(WPARAM, LPARAM) { return PaintMinimisedIcon(hwnd(), icon_) ? 0 : PassOn(); }
 
 LRESULT OldUIDialog::OnRepaintEvent(WPARAM, LPARAM) {
   RepaintControls();
@@ -332,9 +270,7 @@ LRESULT OldUIDialog::OnDestroy(WPARAM, LPARAM) {
 LRESULT OldUIDialog::OnWorkerCall(WPARAM, LPARAM lParam) { return WorkerCalls::RunOnWindowThread(lParam); }
 
 void OldUIDialog::ShowNotice(const std::wstring& message, const std::wstring& graphicsText) {
-  ErrorNotifyUI notice(instance(), context_.ports, context_.log, context_.endpoints, context_.noticeState);
-  notice.SetCustomMessage(message, graphicsText);
-  notice.DoModal(hwnd());
+  ShowWindowNotice(hwnd(), instance(), context_, message, graphicsText);
 }
 
 void OldUIDialog::ShowPopup(const std::wstring& message) {
@@ -387,34 +323,13 @@ void OldUIDialog::Repaint(bool withButton) {
   if (withButton) InvalidateRect(Item(classic::kDownload), nullptr, TRUE);
 }
 
-void OldUIDialog::StartWorker() {
-  const DriverOffer& offer = setup_.offer();
-  DownloadJob job;
-  job.variant = WorkerVariant::kClassicDriver;
-  job.host = context_.endpoints.downloadServer;
-  job.requestPath = offer.packagePath;
-  job.localPath = offer.localPackagePath;
-  job.referrer = offer.referrer;
-  job.sizeMB = offer.sizeMB;
-  job.minimalSetup = setup_.minimalSetupOffered();
+void OldUIDialog::StartWorker() { driverWorkers_.Start(hwnd(), context_, WorkerVariant::kClassicDriver, threads_); }
 
-  auto slot = std::make_unique<WorkerSlot>(*this);
-  DownloadContext download{context_.ports.network, context_.files,      context_.ports.system,
-                           context_.ports.shell,   context_.endpoints,  context_.usage,
-                           context_.signatures,    context_.log};
-  DownloadFlags flags{context_.state.classicDownloadActive, slot->stopped, slot->complete,
-                      context_.state.driverStartSecond};
-  auto worker = std::make_unique<DownloadWorker>(download, job, flags, slot->progress);
-  slot->progress.calls.worker = worker.get();
-  slots_.push_back(std::move(slot));
-  threads_.Start(0, std::move(worker));
-}
-
-void OldUIDialog::StopWorker() {
-  if (!slots_.empty()) slots_.back()->stopped = true;
-}
+void OldUIDialog::StopWorker() { driverWorkers_.StopLast(); }
 
 void OldUIDialog::EndWorker() { threads_.Abandon(0); }
+
+void OldUIDialog::HideButton() { ShowWindow(Item(classic::kDownload), SW_HIDE); }
 
 void OldUIDialog::ReleaseResources() {
   DeleteGdiObject(background_);

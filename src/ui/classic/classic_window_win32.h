@@ -22,6 +22,7 @@
 #include "ports/signature.h"
 #include "ui/classic/web_explorer_win32.h"
 #include "ui/common/controls_win32.h"
+#include "ui/common/driver_workers_win32.h"
 #include "ui/common/dialog.h"
 #include "ui/common/popup_win32.h"
 #include "ui/common/window_context.h"
@@ -55,9 +56,6 @@ class OldUIDialog : public Dialog, private DownloadPanelView {
   bool Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
-  class WorkerProgress;
-  struct WorkerSlot;
-
   LRESULT OnInitDialog(WPARAM, LPARAM);
   LRESULT OnCtlColor(WPARAM, LPARAM);
   LRESULT OnNcPaint(WPARAM, LPARAM);
@@ -96,6 +94,7 @@ class OldUIDialog : public Dialog, private DownloadPanelView {
   void StartWorker() override;
   void StopWorker() override;
   void EndWorker() override;
+  void HideButton() override;
 
   WindowContext context_;
   WindowSetup setup_;
@@ -112,7 +111,7 @@ class OldUIDialog : public Dialog, private DownloadPanelView {
   HFONT smallFont_ = nullptr;
   HBITMAP closeBitmap_ = nullptr;
   // Declared before the thread table, so that they outlive the workers.
-  std::vector<std::unique_ptr<WorkerSlot>> slots_;
+  DriverWorkers driverWorkers_;
   DownloadThreads threads_;
 };
 

@@ -6,6 +6,7 @@
 
 #include "ui/common/title_bar_win32.h"
 #include "ui/common/tooltips_win32.h"
+#include "ui/common/window_context.h"
 
 namespace quillo::ui {
 namespace {
@@ -172,6 +173,26 @@ void ErrorNotifyUI::ReleaseResources() {
   DeleteGdiObject(valueFont_);
   DeleteGdiObject(labelFont_);
   DeleteGdiObject(closeBitmap_);
+}
+
+void ShowWindowNotice(HWND owner, HINSTANCE instance, const WindowContext& context, const std::wstring& message,
+                      const std::wstring& graphicsText) {
+  ErrorNotifyUI notice(instance, context.ports, context.log, context.endpoints, context.noticeState);
+  notice.SetCustomMessage(message, graphicsText);
+  notice.DoModal(owner);
+}
+
+bool PaintMinimisedIcon(HWND window, HICON icon) {
+  if (!IsIconic(window)) return false;
+  PAINTSTRUCT paint{};
+  HDC dc = BeginPaint(window, &paint);
+  SendMessageW(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client{};
+  GetClientRect(window, &client);
+  DrawIcon(dc, (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+           (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, icon);
+  EndPaint(window, &paint);
+  return true;
 }
 
 }  // namespace quillo::ui

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <windows.h>
+
+#include <string>
+
 #include "app/endpoints.h"
 #include "app/run_log.h"
 #include "app/run_state.h"
@@ -22,5 +26,14 @@ struct WindowContext {
   UsageReporter& usage;
   NoticeState& noticeState;
 };
+
+// A main window's notice over it, with the window's own message and graphics
+// text, shown modally.
+void ShowWindowNotice(HWND owner, HINSTANCE instance, const WindowContext& context, const std::wstring& message,
+                      const std::wstring& graphicsText);
+
+// A minimised window's painting: its icon centred on the erased background.
+// False when the window is not minimised and paints as usual.
+bool PaintMinimisedIcon(HWND window, HICON icon);
 
 }  // namespace quillo::ui

@@ -44,65 +44,6 @@ RECT ToRECT(const Rect& rect) { return RECT{rect.left, rect.top, rect.right, rec
 
 }  // namespace
 
-// One driver worker's calls to the window's controls.
-class CQuilloUtilityDlg::WorkerProgress final : public DownloadProgress {
- public:
-  explicit WorkerProgress(CQuilloUtilityDlg& window) : calls(window.hwnd()), window_(window) {}
-  WorkerCalls calls;
-
-  void SetProgressRange(int32_t maximum) override {
-    calls.Call([=, this] { SendMessageW(window_.Item(kProgress), PBM_SETRANGE32, 0, maximum); });
-  }
-  void SetProgressPosition(int32_t position) override {
-    calls.Call([=, this] { window_.SetProgressPosition(position); });
-  }
-  void SetStatusText(const std::wstring& text) override { calls.Call([&, this] { window_.SetStatusLine(text); }); }
-  void ShowPiece(int32_t position, const std::wstring& text) override {
-    calls.Call([&, this] {
-      window_.SetProgressPosition(position);
-      window_.SetStatusLine(text);
-    });
-  }
-  void ShowDownloadComplete() override {
-    calls.Call([this] { window_.SetStatusLine(window_.setup_.texts().downloadComplete); });
-  }
-  void ShowDownloadCancelled() override {
-    calls.Call([this] { window_.SetStatusLine(window_.setup_.texts().cancelled); });
-  }
-  void HideTargetLine() override { calls.Call([this] { ShowWindow(window_.Item(kTargetLine), SW_HIDE); }); }
-  void ClearTargetLine() override { calls.Call([this] { window_.SetTargetLine(L""); }); }
-  bool SectionOpen() override {
-    bool open = true;
-    calls.Call([&, this] { open = window_.panel_.sections.driver; });
-    return open;
-  }
-  // The download has ended either way: the panel is idle again.
-  void RestoreButtonCaption() override {
-    calls.Call([this] {
-      window_.PaintButton(false);
-      window_.panel_.OnDownloadEnded();
-    });
-  }
-  void HideButton() override {
-    calls.Call([this] {
-      window_.HideButton();
-      window_.panel_.OnDownloadEnded();
-    });
-  }
-  void ShowNotVerified() override { calls.Call([this] { window_.panel_.OnNotVerified(); }); }
-
- private:
-  CQuilloUtilityDlg& window_;
-};
-
-struct CQuilloUtilityDlg::WorkerSlot {
-  explicit WorkerSlot(CQuilloUtilityDlg& window) : progress(window) {}
-  // Each worker has its own stop, so that a new start cannot clear the stop
-  // of a worker that has not yet seen it.
-  std::atomic<bool> stopped{false};
-  WorkerProgress progress;
-};
-
 CQuilloUtilityDlg::CQuilloUtilityDlg(HINSTANCE instance, WindowContext context)
     : Dialog(instance, kDialog),
       context_(context),
@@ -111,7 +52,8 @@ CQuilloUtilityDlg::CQuilloUtilityDlg(HINSTANCE instance, WindowContext context)
       panel_(PanelWindow::kSectioned, context.ports.network, context.ports.system, context.endpoints, context.log,
              context.state, context.usage, *this),
       popup_(instance),
-      notes_(context.ports.shell) {
+      notes_(context.ports.shell),
+      driverWorkers_(*this, panel_, setup_, kProgress, kTargetLine) {
   icon_ = LoadIconW(instance, MAKEINTRESOURCEW(kIcon));
   // The notes box is a rich edit control.
   LoadLibraryW(L"riched20.dll");
@@ -348,20 +290,7 @@ LRESULT CQuilloUtilityDlg::OnNcPaint(WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT CQuilloUtilityDlg::OnPaint(WPARAM, LPARAM) {
-  if (IsIconic(hwnd())) {
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(hwnd(), &paint);
-    SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    DrawIcon(dc, (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
-             (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, icon_);
-    EndPaint(hwnd(), &paint);
-    return 0;
-  }
-  return PassOn();
-}
+LRESULT CQuilloUtilityDlg::OnPaint(WPARAM, LPARAM) { return PaintMinimisedIcon(hwnd(), icon_) ? 0 : PassOn(); }
 
 LRESULT CQuilloUtilityDlg::OnSysCommand(WPARAM wParam, LPARAM) {
   if ((wParam & 0xFFF0) == kAboutCommand) {
@@ -451,9 +380,7 @@ LRESULT CQuilloUtilityDlg::OnDestroy(WPARAM, LPARAM) {
 LRESULT CQuilloUtilityDlg::OnWorkerCall(WPARAM, LPARAM lParam) { return WorkerCalls::RunOnWindowThread(lParam); }
 
 void CQuilloUtilityDlg::ShowNotice(const std::wstring& message, const std::wstring& graphicsText) {
-  ErrorNotifyUI notice(instance(), context_.ports, context_.log, context_.endpoints, context_.noticeState);
-  notice.SetCustomMessage(message, graphicsText);
-  notice.DoModal(hwnd());
+  ShowWindowNotice(hwnd(), instance(), context_, message, graphicsText);
 }
 
 void CQuilloUtilityDlg::ShowPopup(const std::wstring& message) {
@@ -509,31 +436,12 @@ void CQuilloUtilityDlg::Repaint(bool withButton) {
 }
 
 void CQuilloUtilityDlg::StartWorker() {
-  const DriverOffer& offer = setup_.offer();
-  DownloadJob job;
-  job.variant = WorkerVariant::kMainDriver;
-  job.host = context_.endpoints.downloadServer;
-  job.requestPath = offer.packagePath;
-  job.localPath = offer.localPackagePath;
-  job.referrer = offer.referrer;
-  job.sizeMB = offer.sizeMB;
-  job.minimalSetup = setup_.minimalSetupOffered();
-
-  auto slot = std::make_unique<WorkerSlot>(*this);
-  DownloadContext download{context_.ports.network, context_.files,      context_.ports.system,
-                           context_.ports.shell,   context_.endpoints,  context_.usage,
-                           context_.signatures,    context_.log};
-  RunState& state = context_.state;
-  DownloadFlags flags{state.driverDownloading, slot->stopped, state.driverDownloadComplete, state.driverStartSecond};
-  auto worker = std::make_unique<DownloadWorker>(download, job, flags, slot->progress);
-  slot->progress.calls.worker = worker.get();
-  slots_.push_back(std::move(slot));
-  threads_.Start(0, std::move(worker));
+  driverWorkers_.Start(hwnd(), context_, WorkerVariant::kMainDriver, threads_);
 }
 
 void CQuilloUtilityDlg::StopWorker() {
   context_.state.driverDownloadStopped = true;
-  if (!slots_.empty()) slots_.back()->stopped = true;
+  driverWorkers_.StopLast();
 }
 
 void CQuilloUtilityDlg::EndWorker() { threads_.Abandon(0); }

@@ -14,6 +14,7 @@
 #include "download/download_worker.h"
 #include "main/main_layout.h"
 #include "ui/common/controls_win32.h"
+#include "ui/common/driver_workers_win32.h"
 #include "ui/common/dialog.h"
 #include "ui/common/popup_win32.h"
 #include "ui/common/window_context.h"
@@ -51,9 +52,6 @@ class CQuilloUtilityDlg : public Dialog, private DownloadPanelView {
   bool Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
  private:
-  class WorkerProgress;
-  struct WorkerSlot;
-
   LRESULT OnInitDialog(WPARAM, LPARAM);
   LRESULT OnCtlColor(WPARAM, LPARAM);
   LRESULT OnNcPaint(WPARAM, LPARAM);
@@ -123,7 +121,7 @@ class CQuilloUtilityDlg : public Dialog, private DownloadPanelView {
   int32_t clientHeight_ = 0;
   int32_t scrollPos_ = 0;
   // Declared before the thread table, so that they outlive the workers.
-  std::vector<std::unique_ptr<WorkerSlot>> slots_;
+  DriverWorkers driverWorkers_;
   DownloadThreads threads_;
 };
 
