@@ -33,15 +33,10 @@ using PlatformXmlReaders = win32::XmlReaders;
 using PlatformXmlReaders = libxml2::XmlReaders;
 #endif
 
-// A fixture catalogue by file name. QUILLO_CATALOG_FIXTURES names their
-// folder as a Unix path; Wine maps the Unix root to drive Z:.
-inline std::wstring Fixture(const std::string& name) {
-  const char* folder = std::getenv("QUILLO_CATALOG_FIXTURES");
-  if (folder == nullptr) {
-    ADD_FAILURE() << "QUILLO_CATALOG_FIXTURES names the fixture folder";
-    return std::wstring();
-  }
-  const std::string unixPath = std::string(folder) + "/" + name;
+// `name` in the folder `folder` (a Unix path), as the platform's reader opens
+// it: Wine maps the Unix root to drive Z:.
+inline std::wstring FileIn(const std::string& folder, const std::string& name) {
+  const std::string unixPath = folder + "/" + name;
   std::wstring path;
 #ifdef _WIN32
   path = L"Z:";
@@ -50,6 +45,16 @@ inline std::wstring Fixture(const std::string& name) {
   path.assign(unixPath.begin(), unixPath.end());
 #endif
   return path;
+}
+
+// A fixture catalogue by file name. QUILLO_CATALOG_FIXTURES names their folder.
+inline std::wstring Fixture(const std::string& name) {
+  const char* folder = std::getenv("QUILLO_CATALOG_FIXTURES");
+  if (folder == nullptr) {
+    ADD_FAILURE() << "QUILLO_CATALOG_FIXTURES names the fixture folder";
+    return std::wstring();
+  }
+  return FileIn(folder, name);
 }
 
 // What `action` writes to standard output. On Windows the C runtime writes a

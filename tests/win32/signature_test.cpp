@@ -1,8 +1,8 @@
 // The signature check on the real trust provider, over copies of a small
 // program signed at build time: by the test publisher, by another publisher
 // (both certificates issued by the test authority this machine trusts), by
-// a signer under an authority nobody trusts, not at all, and changed after
-// signing.
+// a signer under an authority nobody trusts, not at all, changed after
+// signing, and padded before signing as the demo package is.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -31,16 +31,19 @@ class SignatureTest : public testing::Test {
   }
   std::wstring File(const wchar_t* name) const { return folder_ + L"\\" + name; }
 
-  // A copy of the signed program with one byte of its code changed.
-  std::wstring AlteredCopy() {
+  // A copy of a signed program with the byte at `offset` changed (a
+  // negative offset counts from the end).
+  std::wstring AlteredCopy(const wchar_t* name, long long offset) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    const std::wstring path = std::wstring(temp) + L"quillo-altered package.exe";
-    std::ifstream in(std::filesystem::path(File(L"signed.exe")), std::ios::binary);
+    const std::wstring path = std::wstring(temp) + L"quillo-altered " + name;
+    std::ifstream in(std::filesystem::path(File(name)), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t code = 0x400;  // the first section's raw data, inside the signed digest
-    EXPECT_GT(bytes.size(), code);
-    if (bytes.size() > code) bytes[code] = static_cast<char>(bytes[code] ^ 0x01);
+    const long long at = offset < 0 ? static_cast<long long>(bytes.size()) + offset : offset;
+    EXPECT_TRUE(at >= 0 && at < static_cast<long long>(bytes.size())) << at;
+    if (at >= 0 && at < static_cast<long long>(bytes.size())) {
+      bytes[static_cast<size_t>(at)] = static_cast<char>(bytes[static_cast<size_t>(at)] ^ 0x01);
+    }
     std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
     return path;
   }
@@ -50,7 +53,11 @@ class SignatureTest : public testing::Test {
 };
 
 TEST_F(SignatureTest, TheTrustProviderNamesTheSignerOrWhatIsWrong) {
-  const std::wstring altered = AlteredCopy();
+  // One byte of the first section's code, inside the signed digest.
+  const std::wstring altered = AlteredCopy(L"signed.exe", 0x400);
+  // One byte of the zero padding after the last section (2 MiB before the
+  // signature's few KiB at the end): the digest covers it too.
+  const std::wstring alteredPadding = AlteredCopy(L"padded.exe", -(1 << 20));
   struct Case {
     std::wstring file;
     uint32_t result;
@@ -62,6 +69,8 @@ TEST_F(SignatureTest, TheTrustProviderNamesTheSignerOrWhatIsWrong) {
       {File(L"other-publisher.exe"), 0, L"Quillo Other Publisher", false},
       {File(L"unsigned.exe"), kNoSignature, L"", false},
       {altered, kBadDigest, L"", false},
+      {File(L"padded.exe"), 0, L"Quillo Test Publisher", true},
+      {alteredPadding, kBadDigest, L"", false},
       {File(L"untrusted.exe"), kUntrustedRoot, L"", false},
       {File(L"no such package.exe"), 0, L"", false},
   };
@@ -77,6 +86,7 @@ TEST_F(SignatureTest, TheTrustProviderNamesTheSignerOrWhatIsWrong) {
     EXPECT_EQ(CheckPackageSignature(signatures_, c.file, PackagePublisher()).startable, c.startable);
   }
   std::filesystem::remove(std::filesystem::path(altered));
+  std::filesystem::remove(std::filesystem::path(alteredPadding));
 }
 
 // Run on a machine that does not trust the test authority: the test
