@@ -92,16 +92,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       const quillo::MainWindowKind kind = quillo::ChooseMainWindow(reader, decision, features);
       quillo::UsageReporter usage(network, endpoints, log);
       const quillo::ui::WindowContext context{ports, files, signatures, endpoints, log, state, usage, noticeState};
+      // The run is over once the window closes: a worker still waiting on a
+      // stalled connection must not keep the process alive, so the process
+      // ends before the window object would wait for its workers.
+      const auto runThenEnd = [](quillo::ui::Dialog& window) {
+        window.DoModal(nullptr);
+        ExitProcess(0);
+      };
       if (kind == quillo::MainWindowKind::kSectioned) {
         quillo::ui::CQuilloUtilityDlg window(instance, context);
-        window.DoModal(nullptr);
-      } else {
-        quillo::ui::OldUIDialog window(instance, context);
-        window.DoModal(nullptr);
+        runThenEnd(window);
       }
-      // The run is over once the window closes: a worker still waiting on a
-      // stalled connection must not keep the process alive.
-      ExitProcess(0);
+      quillo::ui::OldUIDialog window(instance, context);
+      runThenEnd(window);
     }
     case Kind::kAppleNotice:
     case Kind::kEndSilently:
