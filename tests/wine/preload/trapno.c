@@ -73,7 +73,9 @@ int sigaction(int sig, const struct sigaction* action, struct sigaction* previou
   if (real == NULL) real = (SigactionFn)dlsym(RTLD_NEXT, "sigaction");
   if (!IsFaultSignal(sig)) return real(sig, action, previous);
 
-  struct sigaction before = installed[sig];
+  // The table holds the new handler before the kernel can deliver to it.
+  const struct sigaction before = installed[sig];
+  if (action != NULL) installed[sig] = *action;
   struct sigaction replacement;
   if (action != NULL && !(action->sa_flags & SA_SIGINFO) &&
       (action->sa_handler == SIG_DFL || action->sa_handler == SIG_IGN)) {
@@ -85,8 +87,10 @@ int sigaction(int sig, const struct sigaction* action, struct sigaction* previou
   }
   struct sigaction kernel_before;
   const int result = real(sig, action != NULL ? &replacement : NULL, &kernel_before);
-  if (result != 0) return result;
-  if (action != NULL) installed[sig] = *action;
+  if (result != 0) {
+    installed[sig] = before;
+    return result;
+  }
   if (previous != NULL) {
     // The caller sees its own handler, never the wrapper.
     *previous = kernel_before;
