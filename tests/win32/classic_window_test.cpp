@@ -43,8 +43,8 @@ struct ProfileOffer {
 };
 const ProfileOffer kOffers[] = {
     {"demo", L"Windows 10 64-bit", L"velmora-graphics-31.0.101.4502-minimal.exe"},
-    {"win10-32", L"Windows 10 32-bit", L"velmora-graphics-31.0.101.4502-minimal-32.exe"},
-    {"win7-32", L"Windows 7 32-bit", L"velmora-graphics-31.0.101.4502-minimal-32.exe"},
+    {"win10-32", L"Windows 10 32-bit", L"velmora-graphics-31.0.101.4502-win10-32-minimal.exe"},
+    {"win7-32", L"Windows 7 32-bit", L"velmora-graphics-31.0.101.4502-win7-32-minimal.exe"},
 };
 
 const ProfileOffer* FindOffer() {
