@@ -1,5 +1,5 @@
-// The classic window on the demo machine, against the vendor server: what it
-// shows once initialised, a download from Download Now to the started setup,
+// The classic window on the demo machine and on the same machine with 32-bit
+// Windows, against the vendor server: what it shows once initialised, a download from Download Now to the started setup,
 // a package that fails its signature check, a connection lost during a
 // download, and a start without connection. Each is driven from inside the
 // window's modal run, as a person would drive it.
@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,20 +35,42 @@ using test::Script;
 using test::VendorServer;
 using test::Visible;
 
-const std::wstring kMinimalPackage = L"velmora-graphics-31.0.101.4502-minimal.exe";
-const std::string kServedMinimal = "/demo/velmora-graphics-31.0.101.4502-minimal.exe";
+// The system the window names and the package the catalogue offers it, on
+// each machine profile the tests run on (all of them the demo machine's adapter).
+struct ProfileOffer {
+  const char* profile;
+  const wchar_t* system;
+  const wchar_t* minimalPackage;  // served under /demo/ by the download server
+};
+const ProfileOffer kOffers[] = {
+    {"demo", L"Windows 10 64-bit", L"velmora-graphics-31.0.101.4502-minimal.exe"},
+    {"win10-32", L"Windows 10 32-bit", L"velmora-graphics-31.0.101.4502-win10-32-minimal.exe"},
+    {"win7-32", L"Windows 7 32-bit", L"velmora-graphics-31.0.101.4502-win7-32-minimal.exe"},
+};
+
+const ProfileOffer* FindOffer() {
+  const char* profile = std::getenv("QUILLO_PROFILE");
+  for (const ProfileOffer& offer : kOffers) {
+    if (profile != nullptr && std::string(profile) == offer.profile) return &offer;
+  }
+  return nullptr;
+}
+
 
 class ClassicWindowTest : public testing::Test {
  protected:
   void SetUp() override {
     OleInitialize(nullptr);  // as the program's entry does: the page below the panel needs it
     ASSERT_TRUE(VendorServer::SetFaults(""));
+    ASSERT_NE(offer_, nullptr) << "no offer known for the profile named by QUILLO_PROFILE";
+    package_ = offer_->minimalPackage;
+    servedPackage_ = "/demo/" + Narrow(package_);
     temp_ = system_.TempPath();
     launchLog_ = temp_ + L"classic-launches.log";
     DeleteFileW(launchLog_.c_str());
     SetEnvironmentVariableW(L"QUILLO_LAUNCH_LOG", launchLog_.c_str());
     // Each test downloads afresh.
-    DeleteFileW((temp_ + kMinimalPackage).c_str());
+    DeleteFileW((temp_ + package_).c_str());
     window_.exitProcess = [this](UINT code) {
       exitCode_ = code;
       window_.EndDialog(-2);
@@ -81,6 +104,9 @@ class ClassicWindowTest : public testing::Test {
   NoticeState noticeState_;
   OldUIDialog window_{GetModuleHandleW(nullptr),
                       {ports_, files_, signatures_, BuiltInEndpoints(), log_, state_, usage_, noticeState_}};
+  const ProfileOffer* offer_ = FindOffer();
+  std::wstring package_;
+  std::string servedPackage_;
   std::wstring temp_;
   std::wstring launchLog_;
   std::optional<UINT> exitCode_;
@@ -141,8 +167,8 @@ TEST_F(ClassicWindowTest, ShowsTheMachineAndTheBestDriverAndKeepsEnterFromStarti
 
   EXPECT_EQ(seen.graphics, L"Velmora Prism 7A10 Graphics");
   EXPECT_FALSE(seen.processor.empty());
-  EXPECT_EQ(seen.driver, kMinimalPackage);
-  EXPECT_EQ(seen.system, L"Windows 10 64-bit");
+  EXPECT_EQ(seen.driver, package_);
+  EXPECT_EQ(seen.system, offer_->system);
   EXPECT_EQ(seen.driverLabel, L"The best Driver for this device is:") << "the caption table's text";
   EXPECT_TRUE(seen.boxesDisabled);
   EXPECT_FALSE(seen.systemMenu);
@@ -150,8 +176,8 @@ TEST_F(ClassicWindowTest, ShowsTheMachineAndTheBestDriverAndKeepsEnterFromStarti
   EXPECT_EQ(seen.chipsetClass, L"SysLink");
   EXPECT_EQ(seen.chipsetUrl, L"http://" + BuiltInEndpoints().supportServer + L"/en-us/download/chipset?os=Windows");
   EXPECT_EQ(seen.tools, 4);
-  EXPECT_EQ(seen.tips, (std::vector<std::wstring>{L"Velmora Prism 7A10 Graphics", L"Windows 10 64-bit",
-                                                  kMinimalPackage, seen.processor}));
+  EXPECT_EQ(seen.tips, (std::vector<std::wstring>{L"Velmora Prism 7A10 Graphics", offer_->system,
+                                                  package_, seen.processor}));
 
   EXPECT_FALSE(window_.panel().downloadRunning()) << "Enter started no download";
   EXPECT_TRUE(Launches().empty());
@@ -181,7 +207,7 @@ TEST_F(ClassicWindowTest, DownloadNowFetchesChecksUnpacksAndStartsTheSetup) {
   ASSERT_EQ(launches.size(), 2u);
   EXPECT_NE(launches[0].find(" /S /NCRC /D="), std::string::npos) << "the minimal package unpacks itself";
   EXPECT_NE(launches[1].find("\\Setup.exe\""), std::string::npos);
-  EXPECT_EQ(ReadAll(temp_ + kMinimalPackage), VendorServer::DataFile("download", kServedMinimal));
+  EXPECT_EQ(ReadAll(temp_ + package_), VendorServer::DataFile("download", servedPackage_));
   EXPECT_FALSE(window_.panel().downloadRunning()) << "the finished download leaves the panel idle";
   const std::string log = RunLog();
   for (const char* record : {"Download is started....", "Starting the download thread....",
@@ -195,10 +221,10 @@ TEST_F(ClassicWindowTest, DownloadNowFetchesChecksUnpacksAndStartsTheSetup) {
 // started, the user is told, and the panel is idle for a new download.
 TEST_F(ClassicWindowTest, APackageThatFailsItsSignatureCheckIsRemovedAndReported) {
   // A whole package is already there, one byte changed: the check sees it at once.
-  std::string tampered = VendorServer::DataFile("download", kServedMinimal);
+  std::string tampered = VendorServer::DataFile("download", servedPackage_);
   ASSERT_FALSE(tampered.empty());
   tampered[tampered.size() / 2] ^= 0x20;
-  test::WriteAll(temp_ + kMinimalPackage, tampered);
+  test::WriteAll(temp_ + package_, tampered);
 
   std::wstring popupMessage;
   bool removedWhilePopupOpen = false;
@@ -209,7 +235,7 @@ TEST_F(ClassicWindowTest, APackageThatFailsItsSignatureCheckIsRemovedAndReported
          HWND popup = FindBox(1077);
          popupMessage = ItemText(popup, 1077);
          removedWhilePopupOpen =
-             GetFileAttributesW((temp_ + kMinimalPackage).c_str()) == INVALID_FILE_ATTRIBUTES;
+             GetFileAttributesW((temp_ + package_).c_str()) == INVALID_FILE_ATTRIBUTES;
          PostMessageW(popup, WM_COMMAND, IDOK, 0);
        }},
       {"the popup to close", [] { return FindBox(1077) == nullptr; }, [&] { Close(); }},
