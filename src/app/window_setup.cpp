@@ -35,7 +35,8 @@ constexpr CaptionControls kSectionedControls{mainwin::kGraphicsLabel, mainwin::k
 // The header table's keys 201 to 208 and their controls: the five feature
 // titles, the driver header, the features header and its text.
 constexpr std::pair<int, int> kHeaderControls[] = {
-    {201, 1018}, {202, 1021}, {203, 1024}, {204, 1028}, {205, 1030},
+    {201, mainwin::kFeatureTitles[0]}, {202, mainwin::kFeatureTitles[1]}, {203, mainwin::kFeatureTitles[2]},
+    {204, mainwin::kFeatureTitles[3]}, {205, mainwin::kFeatureTitles[4]},
     {206, mainwin::kDriverHeader}, {207, mainwin::kFeaturesHeader}, {208, mainwin::kFeaturesText}};
 
 }  // namespace

@@ -39,11 +39,8 @@ class DownloadPanelView {
   virtual void ShowNotice(const std::wstring& message, const std::wstring& graphicsText) = 0;
   // The popup, shown modally, with its message.
   virtual void ShowPopup(const std::wstring& message) = 0;
-  virtual void FocusProgress() = 0;
   // No visual theme, a static edge and a white background.
   virtual void RestyleProgress() = 0;
-  // The bar colour, the range 0 to `maximum`, and the bar shown.
-  virtual void ShowProgress(uint16_t maximum) = 0;
   virtual void SetProgressPosition(int32_t position) = 0;
   // The button's download picture (false) or its cancel one (true); a
   // picture never enables or shows the button.
@@ -60,6 +57,11 @@ class DownloadPanelView {
   // Lets go of the running driver worker without waiting for it: it touches
   // neither the window nor the package's installer again.
   virtual void EndWorker() = 0;
+
+  // The classic window's only; the sectioned panel never asks for them.
+  virtual void FocusProgress() {}
+  // The bar colour, the range 0 to `maximum`, and the bar shown.
+  virtual void ShowProgress(uint16_t /*maximum*/) {}
 
   // The sectioned window's only; the classic panel never asks for them.
   // The progress bar and the status line placed under the button.

@@ -77,12 +77,18 @@ class WindowSetupTest {
   explicit WindowSetupTest(WindowKind window) : window_(window) {
     fake_.system.tempPath = temp_.WithSeparator();
     fake_.resources.resources[{151, L"BINARY"}] = CaptionTable(kEnglish);
+    DemoMachine(kCatalogueXml);
+    SetProcessorBrand(fake_.system, "   Velmora Core V5 2.4GHz ");
+  }
+
+  // The demo machine as it starts, with `catalogue` on the support server.
+  void DemoMachine(const std::string& catalogue) {
+    fake_.network.requests.clear();
+    fake_.network.reachable = {"http://web.test"};
+    fake_.network.files = {{kCatalogue, catalogue}};
     fake_.devices.devices = {Adapter(L"Velmora Prism 7A10 Graphics")};
     fake_.registry.SetString(std::wstring(L"SYSTEM\\CurrentControlSet\\Control\\Class\\") + kDriverKey,
                              L"ReleaseVersion", L"24.20.11.3");
-    fake_.network.reachable.insert("http://web.test");
-    fake_.network.files[kCatalogue] = kCatalogueXml;
-    SetProcessorBrand(fake_.system, "   Velmora Core V5 2.4GHz ");
   }
 
   // Both halves, as the window runs them; the notice that ends the process, if any.
@@ -183,12 +189,7 @@ TEST_F(ClassicSetupTest, TheFourWaysTheWindowEndsWithTheNotice) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.situation);
     // The demo machine again, then the case's difference.
-    fake_.network.requests.clear();
-    fake_.network.reachable = {"http://web.test"};
-    fake_.network.files = {{kCatalogue, kCatalogueXml}};
-    fake_.devices.devices = {Adapter(L"Velmora Prism 7A10 Graphics")};
-    fake_.registry.SetString(std::wstring(L"SYSTEM\\CurrentControlSet\\Control\\Class\\") + kDriverKey,
-                             L"ReleaseVersion", L"24.20.11.3");
+    DemoMachine(kCatalogueXml);
     c.arrange(fake_);
     EXPECT_EQ(Initialise(), c.exit);
     EXPECT_EQ(Hits(), c.hits);
@@ -304,12 +305,7 @@ TEST_F(SectionedSetupTest, TheWaysTheWindowEndsAndTheDriverCurrentOpening) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.situation);
-    fake_.network.requests.clear();
-    fake_.network.reachable = {"http://web.test"};
-    fake_.network.files = {{kCatalogue, kDotnetCatalogueXml}};
-    fake_.devices.devices = {Adapter(L"Velmora Prism 7A10 Graphics")};
-    fake_.registry.SetString(std::wstring(L"SYSTEM\\CurrentControlSet\\Control\\Class\\") + kDriverKey,
-                             L"ReleaseVersion", L"24.20.11.3");
+    DemoMachine(kDotnetCatalogueXml);
     state_.driverCurrent = false;
     WriteFeatures(kFeaturesXml);
     c.arrange(fake_);

@@ -117,7 +117,6 @@ LRESULT CQuilloUtilityDlg::OnInitDialog(WPARAM, LPARAM) {
   }
 
   white_ = CreateSolidBrush(kWhite);
-  frame_ = CreateSolidBrush(RGB(kFrameRed, kFrameGreen, kFrameBlue));
   SetWindowLongW(hwnd(), GWL_STYLE, GetWindowLongW(hwnd(), GWL_STYLE) & ~WS_SYSMENU);
   closeBitmap_ = LoadBitmapW(instance(), MAKEINTRESOURCEW(kCloseBitmap));
   AddCaptionButton(hwnd(), closeBitmap_);
@@ -170,7 +169,7 @@ void CQuilloUtilityDlg::SetFonts() {
   };
   const Sized sizes[] = {
       {17.5, {kDriverHeader, kFeaturesHeader}},
-      {12.5, {1018, 1021, 1024, 1028, 1030}},
+      {12.5, {std::begin(kFeatureTitles), std::end(kFeatureTitles)}},
       {11, {kProcessor, kSystem, kDriver, kGraphics}},
       {10.5, {kGraphicsLabel, kProcessorLabel, kDriverLabel, kSystemLabel, kStatusLine}},
       {8.5, {kTargetLine, kChipsetLink}},
@@ -184,7 +183,6 @@ void CQuilloUtilityDlg::SetFonts() {
 
 void CQuilloUtilityDlg::SetUpControls() {
   const WindowTexts& texts = setup_.texts();
-  SetDlgItemTextW(hwnd(), kDriver, texts.driver.c_str());
   const std::pair<int, const std::wstring*> values[] = {
       {kDriver, &texts.driver}, {kProcessor, &texts.processor}, {kGraphics, &texts.graphics}, {kSystem, &texts.system}};
   size_t box = 0;
@@ -388,17 +386,7 @@ void CQuilloUtilityDlg::ShowPopup(const std::wstring& message) {
   popup_.DoModal(hwnd());
 }
 
-void CQuilloUtilityDlg::FocusProgress() {
-  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(kProgress)), TRUE);
-}
-
 void CQuilloUtilityDlg::RestyleProgress() { RestyleProgressBar(Item(kProgress)); }
-
-void CQuilloUtilityDlg::ShowProgress(uint16_t maximum) {
-  ColourProgressBar(Item(kProgress));
-  SendMessageW(Item(kProgress), PBM_SETRANGE, 0, MAKELPARAM(0, maximum));
-  ShowWindow(Item(kProgress), SW_SHOW);
-}
 
 void CQuilloUtilityDlg::SetProgressPosition(int32_t position) {
   SendMessageW(Item(kProgress), PBM_SETPOS, static_cast<WPARAM>(position), 0);
@@ -463,7 +451,6 @@ void CQuilloUtilityDlg::ResetFeatureDownload(int kind, bool wasRunning, bool sec
 
 void CQuilloUtilityDlg::ReleaseResources() {
   DeleteGdiObject(white_);
-  DeleteGdiObject(frame_);
   for (HFONT& font : fonts_) DeleteGdiObject(font);
   DeleteGdiObject(closeBitmap_);
   DeleteGdiObject(driverToggle_);

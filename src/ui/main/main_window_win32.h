@@ -85,9 +85,7 @@ class CQuilloUtilityDlg : public Dialog, private DownloadPanelView {
   // DownloadPanelView
   void ShowNotice(const std::wstring& message, const std::wstring& graphicsText) override;
   void ShowPopup(const std::wstring& message) override;
-  void FocusProgress() override;
   void RestyleProgress() override;
-  void ShowProgress(uint16_t maximum) override;
   void SetProgressPosition(int32_t position) override;
   void PlaceLinesUnderButton() override;
   void ShowLines(bool shown) override;
@@ -112,7 +110,6 @@ class CQuilloUtilityDlg : public Dialog, private DownloadPanelView {
   HWND tooltip_ = nullptr;
   HICON icon_ = nullptr;
   HBRUSH white_ = nullptr;
-  HBRUSH frame_ = nullptr;
   std::vector<HFONT> fonts_;
   HBITMAP closeBitmap_ = nullptr;
   HBITMAP driverToggle_ = nullptr;
